@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need, when missing.
+# Works from a minimal Debian 12 system: no compiler is assumed.
+# Usage: scripts/install-deps.sh [run|test]
+set -euo pipefail
+
+purpose=${1:-test}
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins librtmidi-dev
+    libgl-dev fonts-dejavu-core
+)
+if [ "$purpose" = test ]; then
+    packages+=(
+        libgtest-dev libgmock-dev libbenchmark-dev libasound2-dev
+        clang libclang-rt-14-dev
+        jackd2 dbus-daemon dbus-bin
+        procps
+    )
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,5 @@
+#include "scanner/ScannerView.h"
+
+void ScannerView::ProcessMidiInput() {
+    InvalidateView();
+}

@@ -1,0 +1,7 @@
+#include "scanner/MessageLog.h"
+#include "scanner/ScannerView.h"
+
+void ScannerView::OnClearScreen() {
+    MessageLog.Clear();
+    InvalidateView();
+}

@@ -1,0 +1,3 @@
+#include "stats/StatsView.h"
+
+ScannerView* StatsView = nullptr;

@@ -1,0 +1,107 @@
+#include "TestView.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class MessageLogTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProcessState(); }
+    void TearDown() override { MessageLog.SetObserver(nullptr); }
+};
+
+std::vector<std::string> Lines() {
+    std::vector<std::string> lines;
+    for (int32_t n = 0; n < MessageLog.LogCount; ++n) {
+        lines.emplace_back(MessageLog.Line(n));
+    }
+    return lines;
+}
+
+TEST_F(MessageLogTest, AppendFormatsWhileAppendTextKeepsPercentSigns) {
+    MessageLog.Append("In Open %s ", "QZ4 Simulator");
+    MessageLog.AppendText("load 100%s done %d");
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"In Open QZ4 Simulator ", "load 100%s done %d"}));
+}
+
+TEST_F(MessageLogTest, AppendToLastCompletesTheNewestLine) {
+    MessageLog.AppendText("first");
+    MessageLog.Append("Out Open %s ", "Port A");
+    MessageLog.AppendToLast("The operation completed successfully.");
+    EXPECT_EQ(Lines(), (std::vector<std::string>{
+                           "first", "Out Open Port A The operation completed successfully."}));
+}
+
+TEST_F(MessageLogTest, LinesAreCutTo511Characters) {
+    const std::string longText(700, 'y');
+    MessageLog.AppendText(longText.c_str());
+    MessageLog.Append("%s", longText.c_str());
+    MessageLog.AppendText(std::string(500, 'z').c_str());
+    MessageLog.AppendToLast(std::string(100, 't').c_str());
+    EXPECT_EQ(std::string(MessageLog.Line(0)), std::string(511, 'y'));
+    EXPECT_EQ(std::string(MessageLog.Line(1)), std::string(511, 'y'));
+    EXPECT_EQ(std::string(MessageLog.Line(2)), std::string(500, 'z') + std::string(11, 't'));
+}
+
+TEST_F(MessageLogTest, PastTheTableTheNewestLinesWrapToTheOldestEntries) {
+    for (int i = 0; i < 600; ++i) {
+        MessageLog.Append("line %d", i);
+    }
+    EXPECT_EQ(MessageLog.LogCount, 600);
+    EXPECT_STREQ(MessageLog.Line(599), "line 599");
+    EXPECT_STREQ(MessageLog.Line(600 - 512), "line 88");
+    EXPECT_STREQ(MessageLog.LogLines[599 - 512], "line 599");
+}
+
+TEST_F(MessageLogTest, ClearStartsAgainAtTheFirstEntry) {
+    MessageLog.AppendText("old");
+    MessageLog.Clear();
+    EXPECT_EQ(MessageLog.LogCount, 0);
+    MessageLog.AppendText("new");
+    EXPECT_EQ(Lines(), std::vector<std::string>{"new"});
+    EXPECT_STREQ(MessageLog.LogLines[0], "new");
+}
+
+TEST_F(MessageLogTest, AppendToLastOnAnEmptyLogWritesNothing) {
+    MessageLog.AppendToLast("tail");
+    EXPECT_EQ(MessageLog.LogCount, 0);
+    MessageLog.AppendText("head");
+    EXPECT_EQ(Lines(), std::vector<std::string>{"head"});
+}
+
+struct Collector : MessageLogTable::LineObserver {
+    std::vector<std::string> lines;
+    void OnLineCompleted(const char* text) override { lines.emplace_back(text); }
+};
+
+TEST_F(MessageLogTest, ObserverSeesEveryCompletedLineWholeAcrossWrapAndClear) {
+    Collector collector;
+    MessageLog.SetObserver(&collector);
+    MessageLog.Append("Out Open %s ", "A");
+    MessageLog.AppendToLast("ok");
+    for (int i = 0; i < 520; ++i) {
+        MessageLog.Append("%d", i);
+    }
+    MessageLog.Clear();
+    MessageLog.AppendText("after clear");
+    MessageLog.FlushObserver();
+    ASSERT_EQ(collector.lines.size(), 522u);
+    EXPECT_EQ(collector.lines.front(), "Out Open A ok");
+    EXPECT_EQ(collector.lines[520], "519");
+    EXPECT_EQ(collector.lines.back(), "after clear");
+}
+
+TEST_F(MessageLogTest, ClearScreenEmptiesTheLogAndAsksForARepaint) {
+    TestView view;
+    ASSERT_EQ(MessageLog.LogCount, 6);
+    view.OnClearScreen();
+    EXPECT_EQ(MessageLog.LogCount, 0);
+    EXPECT_EQ(view.invalidations, 1);
+    EXPECT_EQ(view.m_scanCount, 0);
+    EXPECT_EQ(view.m_stripLength, 93);
+}
+
+} // namespace
