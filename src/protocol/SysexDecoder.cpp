@@ -1,5 +1,8 @@
+#include "protocol/SysexDecoderStages.h"
 #include "scanner/ScannerView.h"
 
 void ScannerView::ProcessMidiInput() {
+    ConsumeInputBytes(*this);
+    RunEventDiagnostics();
     InvalidateView();
 }

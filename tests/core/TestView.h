@@ -1,6 +1,7 @@
 #pragma once
 
 #include "midi/InputRings.h"
+#include "protocol/SysexDecoderState.h"
 #include "scanner/MessageLog.h"
 #include "scanner/ScannerView.h"
 
@@ -31,4 +32,5 @@ inline void ResetProcessState() {
     MessageLog.SetObserver(nullptr);
     MessageLog.Clear();
     ResetInputRings();
+    ResetSysexDecoder();
 }
