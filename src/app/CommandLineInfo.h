@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for.
+struct CommandLineInfo {
+    enum class Shell { FileNew, FileOpen, Automation, Embedding, Version, Help, Error };
+
+    Shell shell = Shell::FileNew;
+    QString fileName;
+    QString error;
+};
+
+// Parses the arguments after the program name. Switches start with '/' or '-' and
+// are matched in any case; the one other argument is a file to open.
+CommandLineInfo ParseCommandLine(const QStringList& arguments);

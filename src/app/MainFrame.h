@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+
+class CStatusBar;
+class ProfileSettings;
+class CWinTesselTestDoc;
+class CWinTesselTestView;
+class QAction;
+class QToolBar;
+
+// The main window: menu bar, toolbar, status bar and the one view.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    CMainFrame(CWinTesselTestDoc& document, ProfileSettings& profile);
+    ~CMainFrame() override;
+
+    // Creates the view, the toolbar and the status bar; -1 when one of them fails.
+    int OnCreate();
+
+    CWinTesselTestView* View() const { return m_view; }
+    CWinTesselTestDoc& Document() const { return m_document; }
+    // The action that carries a command id, or null. Menu items, toolbar buttons and
+    // accelerators that share an id share the action.
+    QAction* CommandAction(int commandId) const { return m_commands.value(commandId); }
+    QToolBar* ToolBar() const { return m_wndToolBar; }
+    CStatusBar* StatusBar() const { return m_wndStatusBar; }
+
+    // The command handlers: New, Open, Save and Save As ask for names here.
+    void OnFileNew();
+    void OnFileOpen();
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    void OnAppAbout();
+
+    // Opens a file the way Open does; shows no dialog. False with `error` set on failure.
+    bool OpenDocumentFile(const QString& path, QString* error);
+    bool SaveDocumentAs(const QString& path, QString* error);
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateCommands();
+    void CreateMenuBar();
+    bool CreateToolBar();
+    bool CreateStatusBar();
+    void CreateAccelerators();
+    QAction* AddCommand(int commandId, const QString& text);
+    void UpdateCaption(const QString& documentTitle);
+
+    CWinTesselTestDoc& m_document;
+    ProfileSettings& m_profile;
+    CStatusBar* m_wndStatusBar = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    CWinTesselTestView* m_view = nullptr;
+    QHash<int, QAction*> m_commands;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/ProfileSettings.h"
+
+#include <QApplication>
+
+#include <memory>
+
+class CMainFrame;
+class CWinTesselTestDoc;
+
+// The application object: start-up, the one document and its frame, and shutdown.
+class CWinTesselTestApp : public QApplication {
+    Q_OBJECT
+public:
+    CWinTesselTestApp(int& argc, char** argv);
+    ~CWinTesselTestApp() override;
+
+    // Start-up; false ends the program with ExitStatus().
+    bool InitInstance();
+    int ExitStatus() const { return m_exitStatus; }
+
+    CMainFrame* MainFrame() const { return m_frame.get(); }
+    CWinTesselTestDoc* Document() const { return m_document.get(); }
+    ProfileSettings& Profile() { return m_profile; }
+
+    static QString VersionText();
+    static QString UsageText();
+
+private:
+    // Creates the document and its frame, opening `fileName` when one is given.
+    bool ProcessShellCommand(const QString& fileName);
+    void Fail(const QString& message, int status);
+
+    ProfileSettings m_profile;
+    std::unique_ptr<CWinTesselTestDoc> m_document;
+    std::unique_ptr<CMainFrame> m_frame;
+    int m_exitStatus = 0;
+};

@@ -1,0 +1,66 @@
+#include "app/WinTesselTestDoc.h"
+
+#include "app/AppLock.h"
+#include "stats/LengthPrefixedString.h"
+#include "stats/ScanReport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+CWinTesselTestDoc::CWinTesselTestDoc() {
+    AppLock::Lock();
+}
+
+CWinTesselTestDoc::~CWinTesselTestDoc() {
+    AppLock::Unlock();
+}
+
+bool CWinTesselTestDoc::OnNewDocument() {
+    SetPathName(QString());
+    return true;
+}
+
+bool CWinTesselTestDoc::OnOpenDocument(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot open %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    Serialize(file, false);
+    SetPathName(path);
+    return true;
+}
+
+bool CWinTesselTestDoc::OnSaveDocument(const QString& path, QString* error) {
+    QSaveFile file(path);
+    // The explicit flush matters: a write error that only shows while flushing (a full
+    // disk) is not always reported by commit(), which would then replace the old file
+    // with a truncated one.
+    if (!file.open(QIODevice::WriteOnly) || !Serialize(file, true) || !file.flush() ||
+        !file.commit()) {
+        *error = QStringLiteral("Failed to save %1: %2").arg(path, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    SetPathName(path);
+    return true;
+}
+
+bool CWinTesselTestDoc::Serialize(QIODevice& archive, bool storing) {
+    if (!storing) {
+        return true;
+    }
+    const std::string bytes = LengthPrefixedString(BuildScanReport());
+    return archive.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+           static_cast<qint64>(bytes.size());
+}
+
+QString CWinTesselTestDoc::Title() const {
+    return m_pathName.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(m_pathName).fileName();
+}
+
+void CWinTesselTestDoc::SetPathName(const QString& path) {
+    m_pathName = path;
+    emit TitleChanged(Title());
+}

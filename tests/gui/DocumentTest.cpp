@@ -1,0 +1,182 @@
+#include "FrameFixture.h"
+#include "app/CommandIds.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+const QByteArray kNoScanText = "\n"
+                               "the scanner report is not available\n"
+                               "Run the scan dump:\n"
+                               " 1> Connect the QZ4 midi out to your computer midi in \n"
+                               " 2> Connect your computer midi out to the QZ4 midi in \n"
+                               " 3> open the MidiInput port \n"
+                               " 4> open the MidiOut port \n"
+                               " 5> Start the Timer \n"
+                               " 6> Stop the Timer \n"
+                               "\n";
+
+// A folder whose file system has no room left, or, where mounting is not allowed, a
+// read-only folder: either way a save into it must fail.
+class UnwritableFolder {
+public:
+    explicit UnwritableFolder(const QString& path) : m_path(path) {
+        QDir().mkpath(path);
+        if (geteuid() == 0 &&
+            QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", path}) == 0) {
+            m_mounted = true;
+        }
+    }
+    // Writes the old file, then takes away the room for anything else.
+    void Seal(const QString& oldFile, const QByteArray& bytes) {
+        WriteAll(oldFile, bytes);
+        if (m_mounted) {
+            QFile filler(m_path + "/filler");
+            if (filler.open(QIODevice::WriteOnly)) {
+                const QByteArray block(1024, 'f');
+                while (filler.write(block) == block.size() && filler.flush()) {
+                }
+            }
+        } else {
+            QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        }
+    }
+    ~UnwritableFolder() {
+        if (m_mounted) {
+            QProcess::execute("umount", {m_path});
+        } else {
+            QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+        }
+    }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+class DocumentTest : public QObject {
+    Q_OBJECT
+private slots:
+    void saveWithoutScansWritesThe267ByteInstructions() {
+        FrameFixture f;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.wtt");
+        QString error;
+        QVERIFY(f.frame->SaveDocumentAs(path, &error));
+        const QByteArray bytes = ReadAll(path);
+        QCOMPARE(bytes.size(), 267);
+        QCOMPARE(bytes.left(3), QByteArray("\xFF\x08\x01", 3));
+        QCOMPARE(bytes.mid(3), kNoScanText);
+        QCOMPARE(f.frame->windowTitle(), QStringLiteral("report.wtt - WinTesselTest"));
+        QCOMPARE(f.profile.RecentFiles().value(0), QFileInfo(path).absoluteFilePath());
+    }
+
+    void ctrlSSavesOverTheOpenedFile() {
+        FrameFixture f;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("anything.bin");
+        WriteAll(path, QByteArray(5000, 'q'));
+        QString error;
+        QVERIFY(f.frame->OpenDocumentFile(path, &error));
+        QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(ReadAll(path).size(), 267);
+    }
+
+    void openReadsNothingAndOnlyTakesTheName() {
+        FrameFixture f;
+        f.View().m_scanCount = 7;
+        f.View().m_values[3] = 99;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("old-report.wtt");
+        WriteAll(path, QByteArray("\xFF\x08\x01 anything at all", 20));
+        QString error;
+        QVERIFY(f.frame->OpenDocumentFile(path, &error));
+        QCOMPARE(f.frame->windowTitle(), QStringLiteral("old-report.wtt - WinTesselTest"));
+        QCOMPARE(f.View().m_scanCount, 7);
+        QCOMPARE(f.View().m_values[3], uint8_t{99});
+        QCOMPARE(MessageLog.LogCount, 6);
+        QCOMPARE(ReadAll(path).size(), 20);
+        QCOMPARE(f.profile.RecentFiles().size(), 1);
+    }
+
+    void newTitlesUntitledAndLeavesStateAndLog() {
+        FrameFixture f;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("x.wtt");
+        WriteAll(path, "x");
+        QString error;
+        QVERIFY(f.frame->OpenDocumentFile(path, &error));
+        f.View().m_scanCount = 3;
+        QTest::keyClick(f.frame.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(f.frame->windowTitle(), QStringLiteral("Untitled - WinTesselTest"));
+        QCOMPARE(f.View().m_scanCount, 3);
+        QCOMPARE(MessageLog.LogCount, 6);
+    }
+
+    void openingAMissingFileFailsAndKeepsTheName() {
+        FrameFixture f;
+        QString error;
+        QVERIFY(!f.frame->OpenDocumentFile("/nonexistent/dir/report.wtt", &error));
+        QVERIFY(error.contains("/nonexistent/dir/report.wtt"));
+        QCOMPARE(f.frame->windowTitle(), QStringLiteral("Untitled - WinTesselTest"));
+    }
+
+    void failedSaveReportsAndLeavesTheOldFileIntact() {
+        FrameFixture f;
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("full");
+        const QString path = folder + "/report.wtt";
+        const QByteArray old(3000, 'o');
+        {
+            UnwritableFolder unwritable(folder);
+            unwritable.Seal(path, old);
+            QString error;
+            QVERIFY(!f.frame->SaveDocumentAs(path, &error));
+            QVERIFY2(error.contains(path), qPrintable(error));
+            QCOMPARE(ReadAll(path), old);
+            QCOMPARE(f.frame->windowTitle(), QStringLiteral("Untitled - WinTesselTest"));
+            QVERIFY(f.profile.RecentFiles().isEmpty());
+        }
+    }
+
+    void recentFileListKeepsFourNewestFirst() {
+        FrameFixture f;
+        QTemporaryDir dir;
+        QString error;
+        for (int i = 0; i < 6; ++i) {
+            const QString path = dir.filePath(QStringLiteral("f%1").arg(i));
+            WriteAll(path, "x");
+            QVERIFY(f.frame->OpenDocumentFile(path, &error));
+        }
+        QCOMPARE(f.profile.RecentFiles().size(), 4);
+        QCOMPARE(QFileInfo(f.profile.RecentFiles().first()).fileName(), QStringLiteral("f5"));
+        f.profile.Save();
+        ProfileSettings reloaded;
+        reloaded.Load();
+        QCOMPARE(reloaded.RecentFiles(), f.profile.RecentFiles());
+    }
+};
+
+QTEST_MAIN(DocumentTest)
+#include "DocumentTest.moc"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/MainFrame.h"
+#include "app/ProfileSettings.h"
+#include "app/WinTesselTestDoc.h"
+#include "app/WinTesselTestView.h"
+#include "midi/InputRings.h"
+#include "scanner/MessageLog.h"
+
+#include <QTest>
+
+#include <memory>
+
+// A document with its frame, created the way start-up creates them.
+struct FrameFixture {
+    ProfileSettings profile;
+    std::unique_ptr<CWinTesselTestDoc> document;
+    std::unique_ptr<CMainFrame> frame;
+
+    FrameFixture() {
+        MessageLog.SetObserver(nullptr);
+        MessageLog.Clear();
+        ResetInputRings();
+        document = std::make_unique<CWinTesselTestDoc>();
+        frame = std::make_unique<CMainFrame>(*document, profile);
+        frame->OnCreate();
+        document->OnNewDocument();
+        frame->resize(1300, 760);
+        frame->show();
+        // Accelerators reach only the active window.
+        frame->activateWindow();
+        if (!QTest::qWaitForWindowActive(frame.get())) {
+            qWarning("the frame did not become active");
+        }
+    }
+    ~FrameFixture() {
+        frame.reset();
+        document.reset();
+    }
+
+    CWinTesselTestView& View() const { return *frame->View(); }
+};

@@ -1,0 +1,232 @@
+#include "FrameFixture.h"
+#include "app/AboutDlg.h"
+#include "app/CommandIds.h"
+#include "app/StatusBar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+QStringList Texts(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (QAction* action : actions) {
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return texts;
+}
+
+QMenu* Popup(CMainFrame& frame, const QString& title) {
+    for (QAction* action : frame.menuBar()->actions()) {
+        if (action->menu() != nullptr && action->text() == title) {
+            return action->menu();
+        }
+    }
+    return nullptr;
+}
+
+// Runs `inspect` on the modal dialog that `open` brings up, then closes it.
+template <typename Inspect> void WithModalDialog(Inspect inspect) {
+    QTimer::singleShot(0, [inspect] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY(modal != nullptr);
+        inspect(modal);
+        modal->close();
+    });
+}
+
+} // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void captionNamesTheUntitledDocument() {
+        FrameFixture f;
+        QCOMPARE(f.frame->windowTitle(), QStringLiteral("Untitled - WinTesselTest"));
+    }
+
+    void menuBarHoldsTheCommandsAndPopupsInOrder() {
+        FrameFixture f;
+        QCOMPARE(Texts(f.frame->menuBar()->actions()),
+                 QStringList({"Midi In Port Select", "Midi Out Port Select", "StartTimer",
+                              "StopTimer", "Strip Statistics", "Get Setup Information", "&File",
+                              "&Edit", "&View", "ScanDump", "Clear Screen", "&Help"}));
+        QCOMPARE(Texts(Popup(*f.frame, "&File")->actions()),
+                 QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...",
+                              "-", "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
+                              "Recent File", "-", "E&xit"}));
+        QCOMPARE(
+            Texts(Popup(*f.frame, "&Edit")->actions()),
+            QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
+        QCOMPARE(Texts(Popup(*f.frame, "&View")->actions()),
+                 QStringList({"&Toolbar", "&Status Bar"}));
+        QCOMPARE(Texts(Popup(*f.frame, "&Help")->actions()),
+                 QStringList({"&About WinTesselTest..."}));
+    }
+
+    void menuStatesAreTheResourceStates() {
+        FrameFixture f;
+        using namespace CommandId;
+        for (int id : {MidiInPortSelect, MidiOutPortSelect, StartTimer, StopTimer, StripStatistics,
+                       GetSetupInformation, ClearScreen, FileSave, FileSaveAs, AppExit, AppAbout}) {
+            QVERIFY2(f.frame->CommandAction(id)->isEnabled(), qPrintable(QString::number(id)));
+        }
+        for (int id : {ScanDump, MenuFileNew, MenuFileOpen, MenuFilePrint, MenuFilePrintPreview,
+                       MenuFilePrintSetup, MenuRecentFile}) {
+            QVERIFY2(!f.frame->CommandAction(id)->isEnabled(), qPrintable(QString::number(id)));
+        }
+        QVERIFY(!Popup(*f.frame, "&Edit")->menuAction()->isEnabled());
+        for (int id : {StartTimer, StopTimer, ClearScreen}) {
+            QVERIFY(f.frame->CommandAction(id)->isChecked());
+        }
+    }
+
+    void markedMenuItemsKeepTheirMarkWhenChosen() {
+        FrameFixture f;
+        f.frame->CommandAction(CommandId::StartTimer)->trigger();
+        f.frame->CommandAction(CommandId::ClearScreen)->trigger();
+        QVERIFY(f.frame->CommandAction(CommandId::StartTimer)->isChecked());
+        QVERIFY(f.frame->CommandAction(CommandId::ClearScreen)->isChecked());
+    }
+
+    void toolbarHasTheButtonsInOrderWithEditButtonsDisabled() {
+        FrameFixture f;
+        QToolBar* toolbar = f.frame->ToolBar();
+        QStringList ids;
+        for (QAction* action : toolbar->actions()) {
+            ids << (action->isSeparator() ? QStringLiteral("-") : action->data().toString());
+        }
+        QCOMPARE(ids, QStringList({"57600", "57601", "57603", "-", "57635", "57634", "57637", "-",
+                                   "57607", "-", "57664"}));
+        QCOMPARE(toolbar->iconSize(), QSize(16, 15));
+        QVERIFY(toolbar->isMovable());
+        QCOMPARE(toolbar->allowedAreas(), Qt::AllToolBarAreas);
+        QCOMPARE(f.frame->toolBarArea(toolbar), Qt::TopToolBarArea);
+        for (int id : {CommandId::EditCut, CommandId::EditCopy, CommandId::EditPaste}) {
+            QVERIFY(!f.frame->CommandAction(id)->isEnabled());
+        }
+        QAction* save = f.frame->CommandAction(CommandId::FileSave);
+        QCOMPARE(save->toolTip(), QStringLiteral("Save"));
+        QCOMPARE(save->statusTip(), QStringLiteral("Save the active document"));
+        QCOMPARE(f.frame->CommandAction(CommandId::StripStatistics)->statusTip(),
+                 QStringLiteral("Display Stats about instalation"));
+        QVERIFY(!f.frame->CommandAction(CommandId::FileNew)->icon().isNull());
+    }
+
+    void statusBarShowsPromptsAndReadyWhenIdle() {
+        FrameFixture f;
+        CStatusBar* bar = f.frame->StatusBar();
+        QCOMPARE(bar->Message(), QStringLiteral("Ready"));
+        QStatusTipEvent hover(QStringLiteral("Save the active document"));
+        QApplication::sendEvent(f.frame.get(), &hover);
+        QCOMPARE(bar->Message(), QStringLiteral("Save the active document"));
+        QStatusTipEvent leave{QString()};
+        QApplication::sendEvent(f.frame.get(), &leave);
+        QCOMPARE(bar->Message(), QStringLiteral("Ready"));
+        QCOMPARE(bar->Indicator(59137)->text(), QStringLiteral("CAP"));
+        QCOMPARE(bar->Indicator(59138)->text(), QStringLiteral("NUM"));
+        QCOMPARE(bar->Indicator(59139)->text(), QStringLiteral("SCRL"));
+    }
+
+    void viewMenuTogglesToolbarAndStatusBar() {
+        FrameFixture f;
+        QAction* toolbar = f.frame->CommandAction(CommandId::ViewToolbar);
+        QAction* statusBar = f.frame->CommandAction(CommandId::ViewStatusBar);
+        QVERIFY(toolbar->isChecked() && statusBar->isChecked());
+        toolbar->trigger();
+        statusBar->trigger();
+        QVERIFY(!f.frame->ToolBar()->isVisible());
+        QVERIFY(!f.frame->StatusBar()->isVisible());
+        QVERIFY(!toolbar->isChecked() && !statusBar->isChecked());
+        toolbar->trigger();
+        QVERIFY(f.frame->ToolBar()->isVisible());
+    }
+
+    void editAcceleratorsAndPaneKeysDoNothing() {
+        FrameFixture f;
+        QSignalSpy cut(f.frame->CommandAction(CommandId::EditCut), &QAction::triggered);
+        QSignalSpy paste(f.frame->CommandAction(CommandId::EditPaste), &QAction::triggered);
+        QTest::keyClick(f.frame.get(), Qt::Key_X, Qt::ControlModifier);
+        QTest::keyClick(f.frame.get(), Qt::Key_Insert, Qt::ShiftModifier);
+        QTest::keyClick(f.frame.get(), Qt::Key_F6);
+        QCOMPARE(cut.count(), 0);
+        QCOMPARE(paste.count(), 0);
+        // The same keyboard route does reach commands that have a handler.
+        QSignalSpy fileNew(f.frame->CommandAction(CommandId::FileNew), &QAction::triggered);
+        QTest::keyClick(f.frame.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(fileNew.count(), 1);
+        QCOMPARE(MessageLog.LogCount, 6);
+    }
+
+    void printAcceleratorTriggersThePrintCommand() {
+        FrameFixture f;
+        QSignalSpy print(f.frame->CommandAction(CommandId::FilePrint), &QAction::triggered);
+        // The print dialog is modal: close it as soon as it shows.
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                modal->close();
+            }
+        });
+        closer.start(20);
+        QTest::keyClick(f.frame.get(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(print.count(), 1);
+    }
+
+    void clearScreenEmptiesTheLogAndLeavesTheState() {
+        FrameFixture f;
+        QCOMPARE(MessageLog.LogCount, 6);
+        f.frame->CommandAction(CommandId::ClearScreen)->trigger();
+        QCOMPARE(MessageLog.LogCount, 0);
+        QCOMPARE(f.View().m_stripLength, int8_t{93});
+    }
+
+    void startTimerTwiceMakesOneTimerAndStopStopsIt() {
+        FrameFixture f;
+        QAction* start = f.frame->CommandAction(CommandId::StartTimer);
+        QAction* stop = f.frame->CommandAction(CommandId::StopTimer);
+        start->trigger();
+        QCOMPARE(f.View().m_bTimerOn, 1);
+        QCOMPARE(f.View().m_nTimerId, 1u);
+        start->trigger();
+        QCOMPARE(f.View().m_bTimerOn, 1);
+        stop->trigger();
+        QCOMPARE(f.View().m_bTimerOn, 0);
+        stop->trigger();
+        QCOMPARE(f.View().m_bTimerOn, 0);
+        start->trigger();
+        QCOMPARE(f.View().m_nTimerId, 1u);
+        stop->trigger();
+    }
+
+    void aboutBoxShowsNameVersionAndOk() {
+        FrameFixture f;
+        bool inspected = false;
+        WithModalDialog([&inspected](QWidget* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("About WinTesselTest"));
+            auto* version = dialog->findChild<QLabel*>(QStringLiteral("version"));
+            QVERIFY(version != nullptr);
+            QCOMPARE(version->text(), QStringLiteral("WinTesselTest Version 1.0"));
+            auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("IDOK"));
+            QVERIFY(ok != nullptr && ok->isDefault());
+            QCOMPARE(ok->text(), QStringLiteral("OK"));
+            // 235 x 55 dialog units: wider than tall, about four to one.
+            QVERIFY(dialog->width() > 3 * dialog->height());
+            inspected = true;
+        });
+        f.frame->CommandAction(CommandId::AppAbout)->trigger();
+        QVERIFY(inspected);
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"
