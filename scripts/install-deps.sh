@@ -16,7 +16,7 @@ if [ "$purpose" = test ]; then
         libgtest-dev libgmock-dev libbenchmark-dev libasound2-dev
         clang libclang-rt-14-dev
         jackd2 dbus-daemon dbus-bin
-        procps
+        procps valgrind
     )
 fi
 
