@@ -52,6 +52,10 @@ private slots:
     void captionNamesTheUntitledDocument() {
         FrameFixture f;
         QCOMPARE(f.frame->windowTitle(), QStringLiteral("Untitled - WinTesselTest"));
+        // For looking at the window by eye: WT_SCREENSHOT_DIR=/tmp/shots.
+        if (const QString dir = qEnvironmentVariable("WT_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            QVERIFY(f.frame->grab().save(dir + QStringLiteral("/main-frame.png")));
+        }
     }
 
     void menuBarHoldsTheCommandsAndPopupsInOrder() {

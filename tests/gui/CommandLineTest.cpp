@@ -1,0 +1,64 @@
+#include "app/CommandLineInfo.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int status;
+    QString out;
+    QString err;
+};
+
+Run RunProgram(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(WT_PROGRAM), arguments);
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+} // namespace
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void switchesAreMatchedInAnyCaseWithSlashOrDash() {
+        using Shell = CommandLineInfo::Shell;
+        QCOMPARE(ParseCommandLine({"/Automation"}).shell, Shell::Automation);
+        QCOMPARE(ParseCommandLine({"-EMBEDDING"}).shell, Shell::Embedding);
+        QCOMPARE(ParseCommandLine({"--version"}).shell, Shell::Version);
+        QCOMPARE(ParseCommandLine({}).shell, Shell::FileNew);
+        const CommandLineInfo open = ParseCommandLine({"/tmp/report"});
+        QCOMPARE(open.shell, Shell::FileOpen);
+        QCOMPARE(open.fileName, QStringLiteral("/tmp/report"));
+        QCOMPARE(ParseCommandLine({"--frobnicate"}).shell, Shell::Error);
+        QCOMPARE(ParseCommandLine({"a", "b"}).shell, Shell::Error);
+    }
+
+    void versionNamesTheProductAndFileVersion() {
+        const Run run = RunProgram({"--version"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("WinTesselTest Application 1.0.0.1\n"));
+    }
+
+    void aFileThatCannotBeOpenedEndsTheStartWithAClearMessage() {
+        const Run run = RunProgram({"/nonexistent/folder/report.wtt"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("/nonexistent/folder/report.wtt"), qPrintable(run.err));
+    }
+
+    void anUnknownOptionIsNamedAndRejected() {
+        const Run run = RunProgram({"--frobnicate"});
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains("--frobnicate"), qPrintable(run.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "CommandLineTest.moc"
