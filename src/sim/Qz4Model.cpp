@@ -1,0 +1,133 @@
+#include "sim/Qz4Model.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr uint8_t kSysexStart = 0xF0;
+constexpr uint8_t kSysexEnd = 0xF7;
+constexpr uint8_t kDeviceByte = 0x09;
+constexpr uint8_t kScanRequestCommand = 0x2B;
+constexpr uint8_t kSetupTextRequestCommand = 0x44;
+constexpr uint8_t kSetupInformationRequestCommand = 0x2A;
+constexpr uint8_t kScanPacketCommand = 0x15;
+constexpr uint8_t kSetupTextPacketCommand = 0x11;
+constexpr uint8_t kSetupInformationPacketCommand = 0x30;
+constexpr int kSetupInformationUnreadBytes = 9; // positions 3 to 11
+
+// A key goes down over kRampSteps steps, stays down, and comes back up as slowly.
+constexpr int kRampSteps = 4;
+constexpr int kPressChance = 600; // one in this many per resting key and step
+
+bool IsRequest(const uint8_t* request, size_t size, uint8_t command, size_t expectedSize) {
+    return size == expectedSize && request[0] == kSysexStart && request[1] == kDeviceByte &&
+           request[2] == command && request[size - 1] == kSysexEnd;
+}
+
+} // namespace
+
+Qz4Model::Qz4Model(const SimulatorOptions& options)
+    : m_sensors(std::clamp(options.sensors, 0, SimulatorOptions::kMaxSensors)),
+      m_random(options.seed) {
+    const int modelled = std::max(m_sensors, kCalibratedSensors);
+    m_low.resize(modelled);
+    m_high.resize(modelled);
+    m_rest.resize(modelled);
+    m_keys.resize(modelled);
+    for (int j = 0; j < modelled; ++j) {
+        m_low[j] = static_cast<uint8_t>(16 + RandomBelow(24));
+        m_high[j] = static_cast<uint8_t>(200 + RandomBelow(40));
+        m_rest[j] =
+            static_cast<uint8_t>(m_low[j] + (m_high[j] - m_low[j]) * 3 / 4 + RandomBelow(8));
+    }
+    std::snprintf(m_setupText, sizeof m_setupText, "QZ4 SIMULATOR %d SENSORS SEED %" PRIu64,
+                  m_sensors, options.seed);
+}
+
+uint64_t Qz4Model::NextRandom() {
+    // splitmix64: small, fast and the same on every platform.
+    uint64_t z = (m_random += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+int Qz4Model::RandomBelow(int bound) {
+    return static_cast<int>(NextRandom() % bound);
+}
+
+uint8_t Qz4Model::SensorValue(int sensor) {
+    Key& key = m_keys[sensor];
+    int value = m_rest[sensor];
+    if (key.pressedAt < 0 && RandomBelow(kPressChance) == 0) {
+        key.pressedAt = m_step;
+        key.holdSteps = 5 + RandomBelow(26);
+    }
+    if (key.pressedAt >= 0) {
+        const int since = m_step - key.pressedAt;
+        const int total = 2 * kRampSteps + key.holdSteps;
+        const int depth = std::min({since + 1, kRampSteps, total - since});
+        const int bottom = m_low[sensor] + 3;
+        value -= (value - bottom) * depth / kRampSteps;
+        if (since + 1 >= total) {
+            key.pressedAt = -1;
+        }
+    }
+    static constexpr int kNoise[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0,  0,  0,  0,  0, 0,
+                                       0, 0, 0, 0, 1, 1, 1, 1, 1, -1, -1, -1, -1, -1, 2, -2};
+    value += kNoise[RandomBelow(32)];
+    return static_cast<uint8_t>(std::clamp(value, int{m_low[sensor]}, int{m_high[sensor]}));
+}
+
+std::vector<uint8_t> Qz4Model::ScanPacket() {
+    std::vector<uint8_t> packet{kSysexStart, kDeviceByte, kScanPacketCommand};
+    packet.reserve(4 + 2 * m_sensors);
+    for (int j = 0; j < m_sensors; ++j) {
+        const uint8_t value = SensorValue(j);
+        packet.push_back(value >> 4); // scan values put the high nibble first
+        packet.push_back(value & 0x0F);
+    }
+    packet.push_back(kSysexEnd);
+    ++m_step;
+    return packet;
+}
+
+std::vector<uint8_t> Qz4Model::SetupTextPacket() const {
+    std::vector<uint8_t> packet{kSysexStart, kDeviceByte, kSetupTextPacketCommand};
+    packet.insert(packet.end(), m_setupText, m_setupText + std::strlen(m_setupText));
+    packet.push_back(kSysexEnd);
+    return packet;
+}
+
+std::vector<uint8_t> Qz4Model::SetupInformationPacket() const {
+    std::vector<int> words(kSetupWords, 0);
+    words[0] = kCalibratedSensors;
+    for (int j = 0; j < kCalibratedSensors; ++j) {
+        words[12 + j] = m_high[j];
+        words[kCalibratedSensors + 56 + j] = m_low[j];
+    }
+    std::vector<uint8_t> packet{kSysexStart, kDeviceByte, kSetupInformationPacketCommand};
+    packet.insert(packet.end(), kSetupInformationUnreadBytes, 0x00);
+    for (int word : words) {
+        packet.push_back(word & 0x0F); // setup words put the low nibble first
+        packet.push_back((word >> 4) & 0x0F);
+    }
+    packet.push_back(kSysexEnd);
+    return packet;
+}
+
+std::vector<uint8_t> Qz4Model::Respond(const uint8_t* request, size_t size) {
+    if (IsRequest(request, size, kScanRequestCommand, 4)) {
+        return ScanPacket();
+    }
+    if (IsRequest(request, size, kSetupTextRequestCommand, 6)) {
+        return SetupTextPacket();
+    }
+    if (IsRequest(request, size, kSetupInformationRequestCommand, 4)) {
+        return SetupInformationPacket();
+    }
+    return {};
+}

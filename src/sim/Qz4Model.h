@@ -1,0 +1,56 @@
+#pragma once
+
+#include "sim/SimulatorOptions.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The QZ4 scanner box as far as the tool can see it: it answers the scan request
+// F0 09 2B F7 with a scan packet, F0 09 44 <2 bytes> F7 with its setup text and
+// F0 09 2A F7 with the setup information that carries the calibration bounds. Sensor
+// values rest inside their calibration range with a little noise, and now and then a
+// key goes down and comes back up. Time advances one step per scan request, so the
+// answers depend only on the seed and the order of the requests.
+class Qz4Model {
+public:
+    // Calibration bounds travel for this many sensors, where the tool reads them.
+    static constexpr int kCalibratedSensors = 122;
+    // Words of the setup information: the lower bounds of sensor j sit in word
+    // kCalibratedSensors + 56 + j, the last of them in word 299.
+    static constexpr int kSetupWords = 2 * kCalibratedSensors + 56;
+
+    explicit Qz4Model(const SimulatorOptions& options = {});
+
+    // The reply to one whole request (F0 to F7), or nothing when the box does not answer.
+    std::vector<uint8_t> Respond(const uint8_t* request, size_t size);
+
+    int Sensors() const { return m_sensors; }
+    // For 0 <= sensor < max(Sensors(), kCalibratedSensors).
+    uint8_t CalibLow(int sensor) const { return m_low[sensor]; }
+    uint8_t CalibHigh(int sensor) const { return m_high[sensor]; }
+    // The setup text carried by the setup-text packet, without a line feed.
+    const char* SetupText() const { return m_setupText; }
+
+private:
+    struct Key {
+        int pressedAt = -1; // scan step of the press, -1 while at rest
+        int holdSteps = 0;
+    };
+
+    uint64_t NextRandom();
+    int RandomBelow(int bound);
+    uint8_t SensorValue(int sensor);
+    std::vector<uint8_t> ScanPacket();
+    std::vector<uint8_t> SetupTextPacket() const;
+    std::vector<uint8_t> SetupInformationPacket() const;
+
+    int m_sensors;
+    uint64_t m_random;
+    int m_step = 0;
+    std::vector<uint8_t> m_low; // per sensor, at least kCalibratedSensors of them
+    std::vector<uint8_t> m_high;
+    std::vector<uint8_t> m_rest;
+    std::vector<Key> m_keys;
+    char m_setupText[96];
+};

@@ -1,0 +1,79 @@
+#include "midi/SendLongMessage.h"
+#include "MidiTestSupport.h"
+#include "midi/OutputMessagePool.h"
+#include "midi/ScriptedMidiServices.h"
+#include "midi/SimulatorServices.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Messages = std::vector<Bytes>;
+
+using SendLongMessageToScripted = PortLayerFixture<ScriptedMidiServices>;
+
+TEST_F(SendLongMessageToScripted, TheScanRequestLeavesAsOneFourByteMessage) {
+    OpenOutput(0);
+    const uint8_t scanRequest[] = {0xF0, 0x09, 0x2B, 0xF7};
+
+    SendLongMessage(2, scanRequest);
+
+    EXPECT_EQ(services.Sent(), (Messages{{0xF0, 0x09, 0x2B, 0xF7}}));
+}
+
+TEST_F(SendLongMessageToScripted, TwoBackToBackSendsBothLeaveWholeWhileTheDeviceStillHoldsThem) {
+    OpenOutput(0);
+    services.HoldSends(true);
+    uint8_t message[6] = {0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7};
+
+    SendLongMessage(4, message);
+    const uint8_t second[] = {0xF0, 0x09, 0x2A, 0xF7};
+    std::memcpy(message, second, sizeof second); // the caller's bytes do not outlive the call
+    SendLongMessage(2, message);
+    std::memset(message, 0, sizeof message);
+    services.CompleteHeldSends();
+
+    EXPECT_EQ(services.Sent(),
+              (Messages{{0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7}, {0xF0, 0x09, 0x2A, 0xF7}}));
+}
+
+TEST_F(SendLongMessageToScripted, AMessageCopyIsReusedOnceTheDeviceIsDoneWithIt) {
+    OpenOutput(0);
+    const uint8_t scanRequest[] = {0xF0, 0x09, 0x2B, 0xF7};
+
+    for (int i = 0; i < 100; ++i) {
+        SendLongMessage(2, scanRequest);
+    }
+
+    EXPECT_EQ(services.Sent().size(), 100u);
+    EXPECT_EQ(OutputMessages.InFlight(), 1);
+}
+
+TEST_F(SendLongMessageToScripted, WithNoOutputOpenASendHasNoEffectAndSaysNothing) {
+    const uint8_t scanRequest[] = {0xF0, 0x09, 0x2B, 0xF7};
+
+    SendLongMessage(2, scanRequest);
+
+    EXPECT_EQ(services.Sent(), Messages{});
+    EXPECT_EQ(LogLines(), std::vector<std::string>{});
+    EXPECT_EQ(OutputMessages.InFlight(), 0);
+}
+
+using SendLongMessageToSimulator = PortLayerFixture<SimulatorServices>;
+
+TEST_F(SendLongMessageToSimulator, GetSetupInformationsTwoRequestsArriveWholeAndInOrder) {
+    OpenOutput(0);
+
+    view.OnGetSetupInformation();
+
+    ASSERT_TRUE(WaitUntil([&] { return services.ReceivedRequests().size() == 2; }));
+    EXPECT_EQ(services.ReceivedRequests(),
+              (Messages{{0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7}, {0xF0, 0x09, 0x2A, 0xF7}}));
+}
+
+} // namespace
