@@ -73,8 +73,10 @@ void CMainFrame::CreateCommands() {
     using namespace CommandId;
     CWinTesselTestView* view = m_view;
 
-    AddCommand(MidiInPortSelect, QStringLiteral("Midi In Port Select"));
-    AddCommand(MidiOutPortSelect, QStringLiteral("Midi Out Port Select"));
+    connect(AddCommand(MidiInPortSelect, QStringLiteral("Midi In Port Select")),
+            &QAction::triggered, view, &CWinTesselTestView::OnMidiInPortSelect);
+    connect(AddCommand(MidiOutPortSelect, QStringLiteral("Midi Out Port Select")),
+            &QAction::triggered, view, &CWinTesselTestView::OnMidiOutPortSelect);
     AddCommand(StripStatistics, QStringLiteral("Strip Statistics"));
     AddCommand(GetSetupInformation, QStringLiteral("Get Setup Information"));
     connect(AddCommand(StartTimer, QStringLiteral("StartTimer")), &QAction::triggered, view,

@@ -1,16 +1,32 @@
 #include "app/WinTesselTestView.h"
 
+#include "dialogs/MidiInPortDlg.h"
+#include "dialogs/MidiOutPortDlg.h"
 #include "stats/StripStatsMonitor.h"
 
 #include <QTimerEvent>
 
 CWinTesselTestView::CWinTesselTestView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("CWinTesselTestView"));
+    // OnDraw paints every pixel of the area, so the window system never erases it
+    // first: no flicker at the poll rate.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    m_inPortDlg = std::make_unique<CMidiInPortDlg>(this);
+    m_pInPortDlg = m_inPortDlg.get();
+    m_outPortDlg = std::make_unique<CMidiOutPortDlg>(this);
+    m_pOutPortDlg = m_outPortDlg.get();
     m_statsDlg = std::make_unique<StripStatsMonitor>(this);
     m_pStatsDlg = m_statsDlg.get();
 }
 
 CWinTesselTestView::~CWinTesselTestView() {
+    ClosePortsAtShutdown();
+    m_pInPortDlg = nullptr;
+    m_inPortDlg.reset();
+    m_pOutPortDlg = nullptr;
+    m_outPortDlg.reset();
     m_pStatsDlg = nullptr;
     m_statsDlg.reset();
 }
@@ -39,3 +55,22 @@ void CWinTesselTestView::timerEvent(QTimerEvent* event) {
         QWidget::timerEvent(event);
     }
 }
+
+namespace {
+
+// Every use of the menu command gives a new window with a freshly read device list.
+void ShowPortDialog(CMidiPortDlg* dialog) {
+    if (dialog == nullptr) {
+        return;
+    }
+    dialog->DestroyWindow();
+    if (dialog->Create()) {
+        dialog->FillDeviceList();
+    }
+}
+
+} // namespace
+
+void CWinTesselTestView::OnMidiInPortSelect() { ShowPortDialog(m_inPortDlg.get()); }
+
+void CWinTesselTestView::OnMidiOutPortSelect() { ShowPortDialog(m_outPortDlg.get()); }

@@ -7,6 +7,11 @@
 
 #include <memory>
 
+class CMidiInPortDlg;
+class CMidiOutPortDlg;
+class QPainter;
+class QPrinter;
+class QRect;
 class StripStatsMonitor;
 
 // The one view: holds the Scanner state, paints it and runs the scanner commands.
@@ -16,8 +21,17 @@ public:
     explicit CWinTesselTestView(QWidget* parent = nullptr);
     ~CWinTesselTestView() override;
 
+    // Draws the picture on `dc` over `clipBox`, for the screen and for the printer.
+    void OnDraw(QPainter& dc, const QRect& clipBox);
+    // The print dialog: true when the user chose to print.
+    bool OnPreparePrinting(QPrinter& printer);
+    // Prints the picture on one page of `printer`.
+    void OnPrint(QPrinter& printer);
+
 public slots:
     void OnFilePrint();
+    void OnMidiInPortSelect();
+    void OnMidiOutPortSelect();
 
 protected:
     uint32_t PlatformSetTimer(uint32_t id, uint32_t milliseconds) override;
@@ -30,5 +44,7 @@ protected:
 private:
     QBasicTimer m_pollTimer;
     uint32_t m_pollTimerId = 0;
+    std::unique_ptr<CMidiInPortDlg> m_inPortDlg;
+    std::unique_ptr<CMidiOutPortDlg> m_outPortDlg;
     std::unique_ptr<StripStatsMonitor> m_statsDlg;
 };

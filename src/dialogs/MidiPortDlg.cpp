@@ -1,0 +1,125 @@
+#include "dialogs/MidiPortDlg.h"
+
+#include "app/DialogUnits.h"
+#include "app/WinTesselTestView.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+
+// The modeless window: Escape and the close box both end in reject(), which runs the
+// owner's squelch action instead of only hiding.
+class PortSelectWindow : public QDialog {
+public:
+    PortSelectWindow(QWidget* owner, CMidiPortDlg& dialog) : QDialog(owner), m_dialog(dialog) {}
+    void accept() override { m_dialog.OnOK(); }
+    void reject() override { m_dialog.OnCancel(); }
+    void Hide() { QDialog::done(QDialog::Rejected); }
+
+private:
+    CMidiPortDlg& m_dialog;
+};
+
+} // namespace
+
+CMidiPortDlg::CMidiPortDlg(CWinTesselTestView* view, const Template& dialogTemplate)
+    : m_view(view), m_template(dialogTemplate) {}
+
+CMidiPortDlg::~CMidiPortDlg() {
+    DestroyWindow();
+}
+
+bool CMidiPortDlg::Create() {
+    QWidget* owner = m_view != nullptr ? m_view->window() : nullptr;
+    auto* window = new PortSelectWindow(owner, *this);
+    window->setWindowTitle(QString::fromLatin1(m_template.title));
+    window->setModal(false);
+    window->setFont(DialogUnits::TemplateFont());
+    const DialogUnits du(window->font());
+    window->setFixedSize(du.Size(250, 86));
+
+    m_list = new QListWidget(window);
+    m_list->setObjectName(QString::fromLatin1(m_template.listName));
+    m_list->setGeometry(du.Rect(7, 7, 143, 49));
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QObject::connect(m_list, &QListWidget::currentRowChanged, window,
+                     [this](int) { OnSelchangePortList(); });
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), window);
+    ok->setObjectName(QStringLiteral("IDOK"));
+    ok->setGeometry(du.Rect(193, 7, 50, 14));
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, window, [this] { OnOK(); });
+
+    auto* cancel = new QPushButton(QString::fromLatin1(m_template.cancelText), window);
+    cancel->setObjectName(QStringLiteral("IDCANCEL"));
+    cancel->setGeometry(du.Rect(193, 25, 50, 14));
+    QObject::connect(cancel, &QPushButton::clicked, window, [this] { OnCancel(); });
+
+    // The template places the window at (0, 0) of the owner's client area.
+    if (owner != nullptr) {
+        window->move(owner->mapToGlobal(QPoint(0, 0)));
+    }
+    m_window = window;
+    window->show();
+    return true;
+}
+
+void CMidiPortDlg::DestroyWindow() {
+    delete m_window.data();
+    m_window = nullptr;
+    m_list = nullptr;
+}
+
+void CMidiPortDlg::AppendLine(const QString& text) {
+    m_list->insertItem(m_list->count(), text);
+}
+
+void CMidiPortDlg::SelectLineWithoutNotification(int index) {
+    // Selecting from the program does not notify, as a list box's own selection call.
+    const QSignalBlocker blocker(m_list);
+    m_list->setCurrentRow(index);
+}
+
+void CMidiPortDlg::OnSelchangePortList() {
+    if (m_list == nullptr) {
+        return;
+    }
+    const int index = m_list->currentRow();
+    if (index < 0) {
+        return; // no line is chosen: nothing to open
+    }
+    if (index == m_nDevice && IsPortOpen()) {
+        return;
+    }
+    if (IsPortOpen()) {
+        ClosePort();
+    }
+    m_nDevice = index;
+    OpenPort();
+    if (m_view != nullptr) {
+        m_view->update();
+    }
+}
+
+void CMidiPortDlg::OnOK() {
+    if (m_list != nullptr) {
+        const QListWidgetItem* selected = m_list->currentItem();
+        m_strSelection = selected != nullptr ? selected->text() : QString();
+    }
+    if (m_window != nullptr) {
+        static_cast<PortSelectWindow*>(m_window.data())->Hide();
+    }
+}
+
+void CMidiPortDlg::OnCancel() {
+    if (IsPortOpen()) {
+        ClosePort();
+    }
+    if (m_window != nullptr) {
+        static_cast<PortSelectWindow*>(m_window.data())->Hide();
+    }
+}

@@ -1,0 +1,218 @@
+#include "FrameFixture.h"
+#include "app/CommandIds.h"
+#include "dialogs/MidiPortDlg.h"
+#include "midi/MidiPortLayer.h"
+#include "midi/ScriptedMidiServices.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QStringList LogLinesFrom(int first) {
+    QStringList lines;
+    for (int n = first; n < MessageLog.LogCount; ++n) {
+        lines << QString::fromLatin1(MessageLog.Line(n));
+    }
+    return lines;
+}
+
+QStringList ListLines(QListWidget* list) {
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i) {
+        lines << list->item(i)->text();
+    }
+    return lines;
+}
+
+// A frame on scripted MIDI devices, with the two port dialogs reachable.
+struct PortFixture {
+    std::unique_ptr<ScriptedMidiServices> services =
+        std::make_unique<ScriptedMidiServices>(std::vector<std::string>{"In A", "In B", "In C"},
+                                               std::vector<std::string>{"Out A", "Out B"});
+    std::unique_ptr<FrameFixture> f;
+
+    PortFixture() {
+        SetMidiServices(services.get());
+        f = std::make_unique<FrameFixture>();
+    }
+    ~PortFixture() {
+        f.reset();
+        SetMidiServices(nullptr);
+        ResetMidiPortLayer();
+    }
+    CMidiPortDlg& In() { return *static_cast<CMidiPortDlg*>(f->View().m_pInPortDlg); }
+    CMidiPortDlg& Out() { return *static_cast<CMidiPortDlg*>(f->View().m_pOutPortDlg); }
+    void ShowIn() { f->frame->CommandAction(CommandId::MidiInPortSelect)->trigger(); }
+    void ShowOut() { f->frame->CommandAction(CommandId::MidiOutPortSelect)->trigger(); }
+    // What a user's click on a line does.
+    static void Choose(CMidiPortDlg& dialog, int row) { dialog.List()->setCurrentRow(row); }
+};
+
+} // namespace
+
+class PortDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void inputDialogListsDevicesInOrderWithNothingSelected() {
+        PortFixture p;
+        p.ShowIn();
+        QVERIFY(p.In().Window()->isVisible());
+        QCOMPARE(p.In().Window()->windowTitle(), QStringLiteral("Midi Inout Port Select"));
+        QCOMPARE(p.In().Window()->findChild<QPushButton*>("IDCANCEL")->text(),
+                 QStringLiteral("Squelch Input"));
+        QCOMPARE(ListLines(p.In().List()), QStringList({"In A", "In B", "In C"}));
+        QCOMPARE(p.In().List()->currentRow(), -1);
+        QCOMPARE(p.In().m_nDevices, 3);
+    }
+
+    void outputDialogEndsItsListWithTheScanCount() {
+        PortFixture p;
+        p.f->View().m_scanCount = 41;
+        p.ShowOut();
+        QCOMPARE(p.Out().Window()->windowTitle(), QStringLiteral("Midi Output Port Select"));
+        QCOMPARE(p.Out().Window()->findChild<QPushButton*>("IDCANCEL")->text(),
+                 QStringLiteral("Squelch Port"));
+        QCOMPARE(ListLines(p.Out().List()),
+                 QStringList({"Out A", "Out B", "TesselHistoryCount 41"}));
+        // The count is read when the dialog is shown, not kept up to date.
+        p.f->View().m_scanCount = 42;
+        QCOMPARE(p.Out().List()->item(2)->text(), QStringLiteral("TesselHistoryCount 41"));
+    }
+
+    void choosingALineClosesTheOpenDeviceAndOpensTheChosenOne() {
+        PortFixture p;
+        p.ShowIn();
+        const int before = MessageLog.LogCount;
+        PortFixture::Choose(p.In(), 2);
+        QCOMPARE(p.f->View().m_bInOpen, 1);
+        QCOMPARE(p.In().m_nDevice, 2);
+        PortFixture::Choose(p.In(), 0);
+        QCOMPARE(p.f->View().m_bInOpen, 1);
+        QCOMPARE(p.In().m_nDevice, 0);
+        QCOMPARE(LogLinesFrom(before),
+                 QStringList({"In Open In C ", "In Close In C ", "In Open In A "}));
+    }
+
+    void reshowingMarksTheOpenDeviceAndChoosingItAgainDoesNothing() {
+        PortFixture p;
+        p.ShowIn();
+        PortFixture::Choose(p.In(), 1);
+        p.In().OnOK();
+        QVERIFY(!p.In().Window()->isVisible());
+        QCOMPARE(p.In().m_strSelection, QStringLiteral("In B"));
+        QCOMPARE(p.f->View().m_bInOpen, 1);
+        p.ShowIn();
+        QVERIFY(p.In().Window()->isVisible());
+        QCOMPARE(p.In().List()->currentRow(), 1);
+        const int before = MessageLog.LogCount;
+        p.In().OnSelchangePortList();
+        QCOMPARE(MessageLog.LogCount, before);
+    }
+
+    void squelchEscapeAndCloseBoxCloseThePortAndHide() {
+        PortFixture p;
+        p.ShowOut();
+        PortFixture::Choose(p.Out(), 0);
+        QCOMPARE(p.f->View().m_bOutOpen, 1);
+        p.Out().Window()->findChild<QPushButton*>("IDCANCEL")->click();
+        QCOMPARE(p.f->View().m_bOutOpen, 0);
+        QVERIFY(!p.Out().Window()->isVisible());
+
+        p.ShowOut();
+        PortFixture::Choose(p.Out(), 1);
+        QTest::keyClick(p.Out().Window(), Qt::Key_Escape);
+        QCOMPARE(p.f->View().m_bOutOpen, 0);
+        QVERIFY(!p.Out().Window()->isVisible());
+
+        p.ShowOut();
+        PortFixture::Choose(p.Out(), 1);
+        p.Out().Window()->close();
+        QCOMPARE(p.f->View().m_bOutOpen, 0);
+        QVERIFY(!p.Out().Window()->isVisible());
+
+        // With the port already closed, squelch only hides.
+        p.ShowOut();
+        const int before = MessageLog.LogCount;
+        p.Out().Window()->close();
+        QCOMPARE(MessageLog.LogCount, before);
+    }
+
+    void choosingTheCountLineFailsTheOpenAndLeavesThePortClosed() {
+        PortFixture p;
+        p.ShowOut();
+        PortFixture::Choose(p.Out(), 0);
+        const int before = MessageLog.LogCount;
+        PortFixture::Choose(p.Out(), 2);
+        QCOMPARE(p.f->View().m_bOutOpen, 0);
+        const QStringList lines = LogLinesFrom(before);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].startsWith("Out Close Out A "));
+        QVERIFY2(lines[1].startsWith("Out Open ") && !lines[1].endsWith("successfully."),
+                 qPrintable(lines[1]));
+    }
+
+    void aFailedOpenIsTriedAgainOnTheNextChoice() {
+        PortFixture p;
+        p.services->FailNextInOpen(MidiResult::Allocated);
+        p.ShowIn();
+        const int before = MessageLog.LogCount;
+        PortFixture::Choose(p.In(), 1);
+        QCOMPARE(p.f->View().m_bInOpen, 0);
+        QCOMPARE(
+            LogLinesFrom(before),
+            QStringList({"In Open In B ", "In Open FAILED  The MIDI device is already in use."}));
+        PortFixture::Choose(p.In(), 0);
+        PortFixture::Choose(p.In(), 1);
+        QCOMPARE(p.f->View().m_bInOpen, 1);
+        QCOMPARE(p.In().m_nDevice, 1);
+    }
+
+    void aDeviceAddedSinceTheLastShowingIsListedByTheNextMenuUse() {
+        PortFixture p;
+        p.ShowIn();
+        QCOMPARE(p.In().List()->count(), 3);
+        ScriptedMidiServices more({"In A", "In B", "In C", "In D"}, {"Out A"});
+        SetMidiServices(&more);
+        p.ShowIn();
+        QCOMPARE(ListLines(p.In().List()), QStringList({"In A", "In B", "In C", "In D"}));
+        SetMidiServices(p.services.get());
+    }
+
+    void bothDialogsWorkAtOnceAndIndependently() {
+        PortFixture p;
+        p.ShowIn();
+        p.ShowOut();
+        QVERIFY(p.In().Window()->isVisible() && p.Out().Window()->isVisible());
+        PortFixture::Choose(p.In(), 2);
+        PortFixture::Choose(p.Out(), 1);
+        QCOMPARE(p.In().m_nDevice, 2);
+        QCOMPARE(p.Out().m_nDevice, 1);
+        p.In().OnCancel();
+        QCOMPARE(p.f->View().m_bInOpen, 0);
+        QCOMPARE(p.f->View().m_bOutOpen, 1);
+        QVERIFY(p.Out().Window()->isVisible());
+        QVERIFY(p.f->frame->isEnabled());
+    }
+
+    void closingTheProgramClosesTheInputWithItsLinesAndTheOutputSilently() {
+        PortFixture p;
+        p.ShowIn();
+        p.ShowOut();
+        PortFixture::Choose(p.In(), 0);
+        PortFixture::Choose(p.Out(), 0);
+        const int before = MessageLog.LogCount;
+        p.f->frame.reset();
+        QVERIFY(!p.services->InputOpen());
+        const QStringList lines = LogLinesFrom(before);
+        QVERIFY2(!lines.isEmpty() && lines[0] == "In Close In A ", qPrintable(lines.join('|')));
+        QVERIFY(!lines.join('|').contains("Out Close"));
+    }
+};
+
+QTEST_MAIN(PortDialogsTest)
+#include "PortDialogsTest.moc"
