@@ -90,10 +90,7 @@ TEST_F(SysexDecoder, FrameSplitOverTwoRunsIsDecodedOnceAtItsF7) {
     Deliver(*view, {0x03, 0x04, 0xF7});
     EXPECT_EQ(view->m_scanCount, 1);
     EXPECT_EQ(view->m_scanLength, 2);
-    Bytes expected(ScannerState::kValues, 0);
-    expected[0] = 0x12;
-    expected[1] = 0x34;
-    EXPECT_EQ(Values(), expected);
+    EXPECT_EQ(Values(), ValuesStartingWith({0x12, 0x34}));
 
     view->ProcessMidiInput();
     EXPECT_EQ(view->m_scanCount, 1);
@@ -102,10 +99,7 @@ TEST_F(SysexDecoder, FrameSplitOverTwoRunsIsDecodedOnceAtItsF7) {
 TEST_F(SysexDecoder, ScanPacketStoresValuesHighNibbleFirstInValuesAndHistory) {
     Deliver(*view, {0xF0, 0x09, 0x15, 0x01, 0x02, 0x03, 0x04, 0xF7});
 
-    Bytes expected(ScannerState::kValues, 0);
-    expected[0] = 0x12;
-    expected[1] = 0x34;
-    EXPECT_EQ(Values(), expected);
+    EXPECT_EQ(Values(), ValuesStartingWith({0x12, 0x34}));
     EXPECT_EQ(view->m_scanLength, 2);
     EXPECT_EQ(view->m_scanCount, 1);
     EXPECT_EQ(view->m_history[0][0], 0x12);
@@ -117,8 +111,7 @@ TEST_F(SysexDecoder, ScanPacketStoresValuesHighNibbleFirstInValuesAndHistory) {
 TEST_F(SysexDecoder, ScanPacketWithOddPayloadTakesF7AsLowNibble) {
     Deliver(*view, {0xF0, 0x09, 0x15, 0x01, 0x02, 0x03, 0xF7});
     EXPECT_EQ(view->m_scanLength, 2);
-    EXPECT_EQ(view->m_values[0], 0x12);
-    EXPECT_EQ(view->m_values[1], 0x37);
+    EXPECT_EQ(Values(), ValuesStartingWith({0x12, 0x37}));
 }
 
 TEST_F(SysexDecoder, ScanPacketWithoutValuesStillCounts) {
@@ -127,22 +120,13 @@ TEST_F(SysexDecoder, ScanPacketWithoutValuesStillCounts) {
 
     EXPECT_EQ(view->m_scanLength, 0);
     EXPECT_EQ(view->m_scanCount, 2);
-    Bytes expected(ScannerState::kValues, 0);
-    expected[0] = 0x55;
-    expected[1] = 0x66;
-    expected[2] = 0x77;
-    EXPECT_EQ(Values(), expected);
+    EXPECT_EQ(Values(), ValuesStartingWith({0x55, 0x66, 0x77}));
 }
 
 TEST_F(SysexDecoder, ShorterScanKeepsTheValuesOfSensorsBeyondIt) {
     Deliver(*view, Concat({ScanFrame({1, 2, 3, 4}), ScanFrame({9})}));
     EXPECT_EQ(view->m_scanLength, 1);
-    Bytes expected(ScannerState::kValues, 0);
-    expected[0] = 9;
-    expected[1] = 2;
-    expected[2] = 3;
-    expected[3] = 4;
-    EXPECT_EQ(Values(), expected);
+    EXPECT_EQ(Values(), ValuesStartingWith({9, 2, 3, 4}));
 }
 
 TEST_F(SysexDecoder, HistoryAfter300PacketsHoldsTheLastInColumn43) {
@@ -162,18 +146,6 @@ TEST_F(SysexDecoder, HistoryAfter300PacketsHoldsTheLastInColumn43) {
     EXPECT_EQ(HistoryRow(0), expected);
     EXPECT_EQ(HistoryRow(1), Bytes(ScannerState::kHistoryScans, 0xEE));
     EXPECT_EQ(HistoryRow(2), Bytes(ScannerState::kHistoryScans, 0));
-}
-
-TEST_F(SysexDecoder, FramesAcrossTheRingsEndDecodeLikeAnyOther) {
-    // 248-byte frames, one tick per callback event: the ring wraps many times.
-    for (int packet = 0; packet < 100; ++packet) {
-        Deliver(*view, ScanFrame(Bytes(122, static_cast<uint8_t>(packet))));
-    }
-    EXPECT_EQ(view->m_scanCount, 100);
-    EXPECT_EQ(view->m_scanLength, 122);
-    EXPECT_EQ(HistoryRow(121)[99], 99);
-    EXPECT_EQ(HistoryRow(121)[37], 37);
-    EXPECT_EQ(NewLines(), std::vector<std::string>{});
 }
 
 TEST_F(SysexDecoder, SetupTextStaysInTheStagingLineAndClearsThePendingFlag) {

@@ -104,6 +104,12 @@ protected:
         return lines;
     }
 
+    // The 140 values: these first, the rest 0.
+    static Bytes ValuesStartingWith(const Bytes& first) {
+        Bytes values(ScannerState::kValues, 0);
+        std::copy(first.begin(), first.end(), values.begin());
+        return values;
+    }
     Bytes Values() const { return Bytes(std::begin(view->m_values), std::end(view->m_values)); }
     Bytes HistoryRow(int sensor) const {
         return Bytes(std::begin(view->m_history[sensor]), std::end(view->m_history[sensor]));
