@@ -77,7 +77,8 @@ void CMainFrame::CreateCommands() {
             &QAction::triggered, view, &CWinTesselTestView::OnMidiInPortSelect);
     connect(AddCommand(MidiOutPortSelect, QStringLiteral("Midi Out Port Select")),
             &QAction::triggered, view, &CWinTesselTestView::OnMidiOutPortSelect);
-    AddCommand(StripStatistics, QStringLiteral("Strip Statistics"));
+    connect(AddCommand(StripStatistics, QStringLiteral("Strip Statistics")), &QAction::triggered,
+            view, &CWinTesselTestView::OnStripStatistics);
     AddCommand(GetSetupInformation, QStringLiteral("Get Setup Information"));
     connect(AddCommand(StartTimer, QStringLiteral("StartTimer")), &QAction::triggered, view,
             [view] { view->StartPollTimer(); });

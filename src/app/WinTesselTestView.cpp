@@ -2,7 +2,7 @@
 
 #include "dialogs/MidiInPortDlg.h"
 #include "dialogs/MidiOutPortDlg.h"
-#include "stats/StripStatsMonitor.h"
+#include "stats/StripStatsDlg.h"
 
 #include <QTimerEvent>
 
@@ -17,7 +17,7 @@ CWinTesselTestView::CWinTesselTestView(QWidget* parent) : QWidget(parent) {
     m_pInPortDlg = m_inPortDlg.get();
     m_outPortDlg = std::make_unique<CMidiOutPortDlg>(this);
     m_pOutPortDlg = m_outPortDlg.get();
-    m_statsDlg = std::make_unique<StripStatsMonitor>(this);
+    m_statsDlg = std::make_unique<CStripStatsDlg>(this, this);
     m_pStatsDlg = m_statsDlg.get();
 }
 
@@ -74,3 +74,11 @@ void ShowPortDialog(CMidiPortDlg* dialog) {
 void CWinTesselTestView::OnMidiInPortSelect() { ShowPortDialog(m_inPortDlg.get()); }
 
 void CWinTesselTestView::OnMidiOutPortSelect() { ShowPortDialog(m_outPortDlg.get()); }
+
+// Every use of the menu command computes afresh into a new window.
+void CWinTesselTestView::OnStripStatistics() {
+    if (m_statsDlg->HasWindow()) {
+        m_statsDlg->DestroyWindow();
+    }
+    m_statsDlg->ShowStatistics();
+}

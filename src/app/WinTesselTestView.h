@@ -9,10 +9,10 @@
 
 class CMidiInPortDlg;
 class CMidiOutPortDlg;
+class CStripStatsDlg;
 class QPainter;
 class QPrinter;
 class QRect;
-class StripStatsMonitor;
 
 // The one view: holds the Scanner state, paints it and runs the scanner commands.
 class CWinTesselTestView : public QWidget, public ScannerView {
@@ -32,6 +32,7 @@ public slots:
     void OnFilePrint();
     void OnMidiInPortSelect();
     void OnMidiOutPortSelect();
+    void OnStripStatistics();
 
 protected:
     uint32_t PlatformSetTimer(uint32_t id, uint32_t milliseconds) override;
@@ -46,5 +47,5 @@ private:
     uint32_t m_pollTimerId = 0;
     std::unique_ptr<CMidiInPortDlg> m_inPortDlg;
     std::unique_ptr<CMidiOutPortDlg> m_outPortDlg;
-    std::unique_ptr<StripStatsMonitor> m_statsDlg;
+    std::unique_ptr<CStripStatsDlg> m_statsDlg;
 };
