@@ -1,13 +1,40 @@
 #!/usr/bin/env bash
-# Sets up everything the tests need on Debian or Ubuntu, builds WinTesselTest with
-# warnings as errors and runs every test.
+# Sets up everything the tests need on Debian or Ubuntu, builds WinTesselTest and runs
+# every test: the whole suite with warnings as errors, again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the threaded MIDI tests under ThreadSanitizer, and the
+# SysEx decoder fuzzer for a minute.
+# Set WT_QUICK=1 to run only the plain suite.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh test
 
 jobs=$(nproc)
+stage() { printf '\n=== %s\n' "$*"; }
+
+stage "build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DWT_WERROR=ON -DWT_BUILD_TESTS=ON -DWT_BUILD_BENCH=ON >/dev/null
 cmake --build build -j"$jobs"
+
+if [ "${WT_QUICK:-0}" != 1 ]; then
+    stage "AddressSanitizer + UndefinedBehaviorSanitizer: every test"
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWT_WERROR=ON \
+        -DWT_SANITIZE=address,undefined -DWT_BUILD_BENCH=OFF >/dev/null
+    cmake --build build-asan -j"$jobs"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+    stage "ThreadSanitizer: rings, port layer, simulator and decoder threads"
+    cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWT_WERROR=ON \
+        -DWT_SANITIZE=thread -DWT_BUILD_GUI=OFF -DWT_BUILD_BENCH=OFF >/dev/null
+    cmake --build build-tsan -j"$jobs"
+    TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j"$jobs" \
+        -R 'InputRings|PortLayer|SendLongMessage|Simulator|Composite|Thread|Jack'
+
+    stage "SysEx decoder fuzzer, 60 s"
+    scripts/fuzz.sh 60
+fi
+
+stage "every test"
 ctest --test-dir build --output-on-failure -j"$jobs"
