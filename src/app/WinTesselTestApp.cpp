@@ -1,13 +1,28 @@
 #include "app/WinTesselTestApp.h"
 
 #include "app/AppIcons.h"
+#include "app/AppLock.h"
 #include "app/AppStrings.h"
+#include "app/AutomationServer.h"
+#include "app/ClassRegistration.h"
 #include "app/CommandLineInfo.h"
 #include "app/MainFrame.h"
 #include "app/WinTesselTestDoc.h"
 
+#include <QDBusConnection>
 #include <QMessageBox>
+
+#include <algorithm>
 #include <cstdio>
+
+namespace {
+
+bool HasDisplay() {
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+} // namespace
 
 CWinTesselTestApp::CWinTesselTestApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(AppStrings::Load(AppStrings::kAppName));
@@ -19,6 +34,7 @@ CWinTesselTestApp::CWinTesselTestApp(int& argc, char** argv) : QApplication(argc
 }
 
 CWinTesselTestApp::~CWinTesselTestApp() {
+    AppLock::SetReleasedAllHandler(nullptr);
     m_frame.reset();
     m_document.reset();
     m_profile.Save();
@@ -29,10 +45,34 @@ QString CWinTesselTestApp::VersionText() {
 }
 
 QString CWinTesselTestApp::UsageText() {
-    return QStringLiteral("Usage: wintesseltest [FILE]\n"
-                          "  FILE         open FILE as the document (its content is not read)\n"
-                          "  --version    print the version and exit\n"
-                          "  --help       print this help and exit\n");
+    return QStringLiteral(
+               "Usage: wintesseltest [FILE | /Automation | /Embedding]\n"
+               "  FILE         open FILE as the document (its content is not read)\n"
+               "  /Automation  serve the document class on the session D-Bus, with no\n"
+               "               window (/Embedding does the same; '-' may stand for '/')\n"
+               "  --version    print the version and exit\n"
+               "  --help       print this help and exit\n"
+               "Automation class %1 (\"%2\"):\n"
+               "  class id               %3\n"
+               "  dispatch interface id  %4\n"
+               "  registered for D-Bus activation by every plain start\n")
+        .arg(ClassRegistration::DocumentTypeId(), ClassRegistration::DocumentTypeName(),
+             QLatin1String(ClassRegistration::kDocumentClassId),
+             QLatin1String(ClassRegistration::kDocumentDispatchId));
+}
+
+void CWinTesselTestApp::PreparePlatform(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    const CommandLineInfo::Shell shell = ParseCommandLine(arguments).shell;
+    const bool showsWindow =
+        shell == CommandLineInfo::Shell::FileNew || shell == CommandLineInfo::Shell::FileOpen;
+    if (!showsWindow && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
 }
 
 void CWinTesselTestApp::Fail(const QString& message, int status) {
@@ -56,18 +96,58 @@ bool CWinTesselTestApp::InitInstance() {
         return false;
     case CommandLineInfo::Shell::Automation:
     case CommandLineInfo::Shell::Embedding:
-        Fail(QStringLiteral("automation starts are not supported by this build"), 2);
-        return false;
+        return StartAutomated();
     case CommandLineInfo::Shell::FileNew:
     case CommandLineInfo::Shell::FileOpen:
         break;
     }
 
+    // Without a session bus the class can't be served, but the window is still wanted.
+    if (QDBusConnection::sessionBus().isConnected()) {
+        QString error;
+        if (!ClassRegistration::UpdateRegistry(&error)) {
+            std::fprintf(stderr, "wintesseltest: %s\n", qPrintable(error));
+        }
+    }
     if (!ProcessShellCommand(command.fileName)) {
         return false;
     }
     m_frame->show();
     return true;
+}
+
+bool CWinTesselTestApp::StartAutomated() {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        const QString message = AppStrings::Load(AppStrings::kOleInitFailed);
+        if (HasDisplay()) {
+            QMessageBox box(QMessageBox::Warning, applicationName(), message, QMessageBox::Ok);
+            box.exec();
+            m_exitStatus = 1;
+        } else {
+            Fail(message, 1);
+        }
+        return false;
+    }
+    AppLock::SetReleasedAllHandler([this] {
+        QMetaObject::invokeMethod(this, &CWinTesselTestApp::OnReleasedAll, Qt::QueuedConnection);
+    });
+    m_server = std::make_unique<AutomationServer>(bus);
+    QString error;
+    if (!m_server->RegisterAll(&error)) {
+        Fail(error, 1);
+        return false;
+    }
+    return true;
+}
+
+void CWinTesselTestApp::OnReleasedAll() {
+    const QWidgetList windows = topLevelWidgets();
+    const bool windowShown = std::any_of(windows.begin(), windows.end(),
+                                         [](const QWidget* w) { return w->isVisible(); });
+    if (AppLock::Count() == 0 && !windowShown) {
+        quit();
+    }
 }
 
 bool CWinTesselTestApp::ProcessShellCommand(const QString& fileName) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class AutomationServer;
 class CMainFrame;
 class CWinTesselTestDoc;
 
@@ -26,14 +27,22 @@ public:
 
     static QString VersionText();
     static QString UsageText();
+    // Before the application object exists: a start that shows no window (automation,
+    // --help, --version) must not need a display either.
+    static void PreparePlatform(int argc, char** argv);
 
 private:
     // Creates the document and its frame, opening `fileName` when one is given.
     bool ProcessShellCommand(const QString& fileName);
+    // Serves the document class on the session bus, with no window.
+    bool StartAutomated();
+    // Ends an automation process once no document is held and no window is shown.
+    void OnReleasedAll();
     void Fail(const QString& message, int status);
 
     ProfileSettings m_profile;
     std::unique_ptr<CWinTesselTestDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<AutomationServer> m_server;
     int m_exitStatus = 0;
 };

@@ -1,6 +1,7 @@
 #include "app/WinTesselTestApp.h"
 
 int main(int argc, char** argv) {
+    CWinTesselTestApp::PreparePlatform(argc, argv);
     CWinTesselTestApp app(argc, argv);
     if (!app.InitInstance()) {
         return app.ExitStatus();
