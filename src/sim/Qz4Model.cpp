@@ -96,9 +96,13 @@ std::vector<uint8_t> Qz4Model::ScanPacket() {
 }
 
 std::vector<uint8_t> Qz4Model::SetupTextPacket() const {
-    std::vector<uint8_t> packet{kSysexStart, kDeviceByte, kSetupTextPacketCommand};
-    packet.insert(packet.end(), m_setupText, m_setupText + std::strlen(m_setupText));
-    packet.push_back(kSysexEnd);
+    const size_t length = std::strlen(m_setupText);
+    std::vector<uint8_t> packet(3 + length + 1);
+    packet[0] = kSysexStart;
+    packet[1] = kDeviceByte;
+    packet[2] = kSetupTextPacketCommand;
+    std::memcpy(packet.data() + 3, m_setupText, length);
+    packet.back() = kSysexEnd;
     return packet;
 }
 

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "midi/HeaderQueue.h"
+#include "midi/MidiServices.h"
+
+#include <RtMidi.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+// One RtMidi input connection with the event contract of the device services. The
+// RtMidiIn object and this port are kept for the life of the backend and reused for
+// later opens: RtMidi may still be inside its receive callback when closePort returns
+// (seen on JACK), so the port stops accepting, waits until no callback is in flight,
+// and delivers its own reset and close events, which RtMidi never gives.
+class RtMidiInputPort {
+public:
+    explicit RtMidiInputPort(RtMidi::Api api);
+    ~RtMidiInputPort();
+    RtMidiInputPort(const RtMidiInputPort&) = delete;
+    RtMidiInputPort& operator=(const RtMidiInputPort&) = delete;
+
+    // Opens port `index`, which the last listing named `expectedName`; a port that is
+    // gone or renamed since, or a warning while opening, fails the open.
+    MidiResult Open(MidiHandle handle, unsigned index, const std::string& expectedName,
+                    MidiInProc callback, uintptr_t instance);
+    MidiResult Start();
+    MidiResult PrepareHeader(MidiHeader* header);
+    MidiResult UnprepareHeader(MidiHeader* header);
+    MidiResult AddBuffer(MidiHeader* header);
+    MidiResult Reset();
+    MidiResult Close();
+
+    // The handle while open, else 0. Read on the driver thread too.
+    MidiHandle Handle() const { return m_handle.load(std::memory_order_acquire); }
+
+private:
+    static void OnMessage(double delta, std::vector<unsigned char>* message, void* self);
+    static void OnError(RtMidiError::Type type, const std::string& text, void* self);
+    // Runs on the MIDI driver thread: no allocation, no lock, no Qt.
+    void Receive(const unsigned char* bytes, size_t size);
+    void ReceiveSysex(const unsigned char* bytes, size_t size);
+    void Deliver(uint32_t message, uintptr_t dwParam1);
+    // Waits, bounded, until RtMidi is out of the receive callback.
+    void WaitUntilIdle() const;
+    // Delivers an event of the port's own from a thread that is not the caller's.
+    void DeliverFromDriverSide(uint32_t message, MidiHeader* const* headers, int count);
+    // Around the window thread's RtMidi calls: what RtMidi reports meanwhile is the
+    // call's result.
+    void BeginCall();
+    MidiResult EndCall();
+
+    RtMidi::Api m_api;
+    std::unique_ptr<RtMidiIn> m_in;
+    std::atomic<MidiHandle> m_handle{0};
+    MidiInProc m_callback = nullptr;
+    uintptr_t m_instance = 0;
+
+    std::atomic<bool> m_accepting{false};
+    std::atomic<int> m_inFlight{0};
+    std::atomic<int64_t> m_startNanoseconds{0};
+    HeaderQueue m_buffers;
+    bool m_inSysex = false; // driver thread
+
+    // Errors RtMidi reports while the window thread is inside one of its calls.
+    std::atomic<bool> m_windowCall{false};
+    std::atomic<std::thread::id> m_callThread;
+    RtMidiError::Type m_callError = RtMidiError::UNSPECIFIED;
+    bool m_callFailed = false;
+};

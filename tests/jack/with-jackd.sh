@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs a command against a JACK server of its own (dummy driver: no sound card, no
+# realtime rights needed) and returns the command's status. The server's name is
+# unique, so several runs can go on at once; it is in JACK_DEFAULT_SERVER for the
+# command. When the server can't start, the run fails.
+# Usage: tests/jack/with-jackd.sh COMMAND [ARGUMENT...]
+set -u
+
+if [ $# -eq 0 ]; then
+    echo "usage: $0 COMMAND [ARGUMENT...]" >&2
+    exit 2
+fi
+
+name="wt-$$-${RANDOM}"
+log=$(mktemp)
+export JACK_DEFAULT_SERVER="$name"
+export JACK_NO_AUDIO_RESERVATION=1
+
+# -p 16 before -d keeps the server's shared memory small.
+jackd --no-realtime -n "$name" -p 16 -d dummy -r 48000 -p 256 >"$log" 2>&1 &
+jackd_pid=$!
+
+stop_jackd() {
+    if kill -0 "$jackd_pid" 2>/dev/null; then
+        kill "$jackd_pid" 2>/dev/null
+        wait "$jackd_pid" 2>/dev/null
+    fi
+    rm -f "$log"
+}
+trap stop_jackd EXIT
+
+for _ in $(seq 100); do
+    if ! kill -0 "$jackd_pid" 2>/dev/null; then
+        break
+    fi
+    # jack_wait exits 0 either way; it says whether the server runs.
+    if [ "$(jack_wait -c 2>/dev/null)" = running ]; then
+        "$@"
+        exit $?
+    fi
+    sleep 0.1
+done
+
+echo "$0: the JACK server '$name' did not start:" >&2
+cat "$log" >&2
+exit 1

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+// A qz4sim run by a test: started on JACK with its own name, ready once it has said so
+// on its standard output, stopped with SIGTERM.
+class Qz4SimProcess {
+public:
+    explicit Qz4SimProcess(const std::string& name) {
+        int out[2];
+        if (pipe(out) != 0) {
+            return;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        std::vector<std::string> arguments{QZ4SIM_PATH, "--api", "jack", "--name", name};
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        if (posix_spawn(&m_pid, QZ4SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) {
+            m_pid = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        // Its first line says that its ports exist.
+        char line[256];
+        FILE* stream = fdopen(out[0], "r");
+        m_ready = m_pid > 0 && stream != nullptr &&
+                  std::fgets(line, sizeof line, stream) != nullptr &&
+                  std::string(line).find("ready") != std::string::npos;
+        if (stream != nullptr) {
+            std::fclose(stream);
+        }
+    }
+    ~Qz4SimProcess() { Stop(); }
+    Qz4SimProcess(const Qz4SimProcess&) = delete;
+    Qz4SimProcess& operator=(const Qz4SimProcess&) = delete;
+
+    bool Ready() const { return m_ready; }
+
+    // Returns the exit status, or -1 when it did not exit normally.
+    int Stop() {
+        if (m_pid <= 0) {
+            return m_status;
+        }
+        kill(m_pid, SIGTERM);
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return m_status;
+    }
+
+private:
+    pid_t m_pid = -1;
+    bool m_ready = false;
+    int m_status = -1;
+};

@@ -1,0 +1,212 @@
+// The RtMidi backend across a real MIDI server: a JACK server started by
+// tests/jack/with-jackd.sh, and qz4sim in a second process as the QZ4.
+
+#include "MidiTestSupport.h"
+#include "Qz4SimProcess.h"
+#include "midi/CompositeMidiServices.h"
+#include "midi/MidiMessageKinds.h"
+#include "midi/RtMidiServices.h"
+#include "midi/SendLongMessage.h"
+#include "midi/SimulatorServices.h"
+#include "sim/Qz4Model.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Lines = std::vector<std::string>;
+
+const Bytes kScanRequest{0xF0, 0x09, 0x2B, 0xF7};
+const Bytes kSetupTextRequest{0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7};
+const Bytes kSetupInformationRequest{0xF0, 0x09, 0x2A, 0xF7};
+
+void Send(const Bytes& message) {
+    SendLongMessage(static_cast<uint32_t>(message.size() - 2), message.data());
+}
+
+// The number of the first device whose name contains `part`, or -1.
+template <typename Caps, typename Count, typename GetCaps>
+int FindDevice(const std::string& part, Count count, GetCaps getCaps) {
+    const uint32_t devices = count();
+    for (uint32_t device = 0; device < devices; ++device) {
+        Caps caps{};
+        getCaps(device, &caps);
+        if (std::string(caps.szPname).find(part) != std::string::npos) {
+            return static_cast<int>(device);
+        }
+    }
+    return -1;
+}
+
+std::string UniqueName(const char* what) {
+    return std::string("qz4-") + what + "-" + std::to_string(getpid());
+}
+
+class RtMidiOverJack : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(std::getenv("JACK_DEFAULT_SERVER"), nullptr)
+            << "run through tests/jack/with-jackd.sh";
+        ResetProcessState();
+        ResetMidiPortLayer();
+        ASSERT_TRUE(services.Reachable()) << services.UnavailableReason();
+        SetMidiServices(&services);
+        view.m_pInPortDlg = &inDialog;
+        view.m_pOutPortDlg = &outDialog;
+    }
+    void TearDown() override {
+        view.ClosePortsAtShutdown();
+        SetMidiServices(nullptr);
+        ResetMidiPortLayer();
+    }
+
+    // Lists the devices and chooses qz4sim's ports in both dialogs.
+    void ChooseSimulator(const std::string& name) {
+        inDialog.m_nDevice = FindDevice<MidiInCaps>(
+            name + " out", [&] { return services.InGetNumDevs(); },
+            [&](uint32_t d, MidiInCaps* c) { return services.InGetDevCaps(d, c); });
+        outDialog.m_nDevice = FindDevice<MidiOutCaps>(
+            name + " in", [&] { return services.OutGetNumDevs(); },
+            [&](uint32_t d, MidiOutCaps* c) { return services.OutGetDevCaps(d, c); });
+        ASSERT_GE(inDialog.m_nDevice, 0);
+        ASSERT_GE(outDialog.m_nDevice, 0);
+    }
+
+    RtMidiServices services{"jack"};
+    PortDeviceChoice inDialog;
+    PortDeviceChoice outDialog;
+    TestView view;
+};
+
+TEST_F(RtMidiOverJack, TheThreeRequestsGetTheirRepliesFromQz4simIntoTheRings) {
+    const std::string name = UniqueName("replies");
+    Qz4SimProcess qz4sim(name);
+    ASSERT_TRUE(qz4sim.Ready());
+    ChooseSimulator(name);
+    ASSERT_EQ(view.OpenMidiIn(), 1);
+    view.OpenMidiOut();
+    ASSERT_EQ(view.m_bOutOpen, 1) << LogLines().back();
+    SkipPendingInput();
+
+    Send(kScanRequest);
+    Send(kSetupTextRequest);
+    Send(kSetupInformationRequest);
+
+    Qz4Model model; // qz4sim's defaults: the same answers
+    Bytes expected = model.Respond(kScanRequest.data(), kScanRequest.size());
+    const Bytes text = model.Respond(kSetupTextRequest.data(), kSetupTextRequest.size());
+    const Bytes setup =
+        model.Respond(kSetupInformationRequest.data(), kSetupInformationRequest.size());
+    expected.insert(expected.end(), text.begin(), text.end());
+    expected.insert(expected.end(), setup.begin(), setup.end());
+    ASSERT_TRUE(WaitUntil([&] { return PendingBytes().size() >= expected.size(); }))
+        << PendingBytes().size() << " of " << expected.size() << " bytes";
+    EXPECT_EQ(PendingBytes(), expected);
+    std::vector<uint32_t> pieces;
+    for (const CallbackEvent& event : PendingEvents()) {
+        EXPECT_EQ(event.message, kMimLongData);
+        EXPECT_EQ(event.handle, MidiInHandle);
+        pieces.push_back(event.dwParam1);
+    }
+    EXPECT_EQ(pieces, (std::vector<uint32_t>{
+                          static_cast<uint32_t>(expected.size() - text.size() - setup.size()),
+                          static_cast<uint32_t>(text.size()), 512,
+                          static_cast<uint32_t>(setup.size() - 512)}));
+    EXPECT_EQ(qz4sim.Stop(), 0);
+}
+
+TEST_F(RtMidiOverJack, ClosingAndReopeningTheInput50TimesWhileRepliesArriveEndsEachInputCleanly) {
+    const std::string name = UniqueName("reopen");
+    Qz4SimProcess qz4sim(name);
+    ASSERT_TRUE(qz4sim.Ready());
+    ChooseSimulator(name);
+    view.OpenMidiOut();
+    ASSERT_EQ(view.m_bOutOpen, 1);
+
+    uint32_t bytesReceived = 0;
+    for (int round = 0; round < 50; ++round) {
+        SkipPendingInput();
+        ASSERT_EQ(view.OpenMidiIn(), 1) << "round " << round;
+        // Open for 0 to 4 JACK periods, so that closes meet replies at every stage.
+        for (int request = 0; request < 3; ++request) {
+            Send(request == 1 ? kSetupInformationRequest : kScanRequest);
+            std::this_thread::sleep_for(std::chrono::microseconds(2500 * (round % 8)));
+        }
+        ASSERT_EQ(view.CloseMidiIn(), 0) << "round " << round;
+        const uint32_t eventsAtClose = EventWriteCount.load();
+
+        Send(kScanRequest); // its reply reaches a closed port
+        std::this_thread::sleep_for(std::chrono::milliseconds(15)); // about 3 JACK periods
+
+        EXPECT_EQ(EventWriteCount.load(), eventsAtClose) << "round " << round;
+        const std::vector<CallbackEvent> events = PendingEvents();
+        bytesReceived += static_cast<uint32_t>(PendingBytes().size());
+        ASSERT_GE(events.size(), 3u);
+        EXPECT_EQ(events.front().message, kMimOpen);
+        EXPECT_EQ(events[events.size() - 2].message, kMimLongData); // the reset's return
+        EXPECT_EQ(events[events.size() - 2].dwParam1, 0u);
+        EXPECT_EQ(events.back().message, kMimClose);
+    }
+    EXPECT_EQ(InputEventsLost.load(), 0u);
+    EXPECT_GT(bytesReceived, 0u); // replies did arrive between the opens and closes
+}
+
+TEST_F(RtMidiOverJack, APortThatVanishedAfterTheListingFailsToOpenWithItsLines) {
+    const std::string name = UniqueName("vanish");
+    auto qz4sim = std::make_unique<Qz4SimProcess>(name);
+    ASSERT_TRUE(qz4sim->Ready());
+    ChooseSimulator(name);
+    MidiInCaps in{};
+    MidiOutCaps out{};
+    services.InGetDevCaps(inDialog.m_nDevice, &in);
+    services.OutGetDevCaps(outDialog.m_nDevice, &out);
+
+    EXPECT_EQ(qz4sim->Stop(), 0);
+    EXPECT_EQ(view.OpenMidiIn(), 0);
+    view.OpenMidiOut();
+
+    EXPECT_EQ(view.m_bInOpen, 0);
+    EXPECT_EQ(view.m_bOutOpen, 0);
+    EXPECT_EQ(LogLines(), (Lines{std::string("In Open ") + in.szPname + " ",
+                                 "In Open FAILED  The MIDI device is no longer present.",
+                                 std::string("Out Open ") + out.szPname +
+                                     " The MIDI device is no longer present."}));
+}
+
+TEST(RtMidiServices, WithoutAReachableServerNoRealDeviceIsListedAndTheReasonIsKnown) {
+    const std::string server =
+        std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "";
+    setenv("JACK_DEFAULT_SERVER", "wt-no-such-server", 1);
+    RtMidiServices real("jack");
+    SimulatorServices simulator;
+    CompositeMidiServices composite(real, simulator);
+    setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+
+    EXPECT_FALSE(real.Reachable());
+    EXPECT_EQ(real.InGetNumDevs(), 0u);
+    EXPECT_EQ(real.OutGetNumDevs(), 0u);
+    EXPECT_EQ(composite.InGetNumDevs(), 1u);
+    EXPECT_EQ(composite.OutGetNumDevs(), 1u);
+    EXPECT_EQ(composite.UnavailableReason(),
+              "no MIDI system can be reached (Jack: no JACK server is running under the name "
+              "'wt-no-such-server')");
+}
+
+TEST(RtMidiServices, AnUnknownApiNameIsNamedInTheReason) {
+    RtMidiServices real("midi-over-smoke-signals");
+
+    EXPECT_FALSE(real.Reachable());
+    EXPECT_EQ(real.UnavailableReason().rfind("no MIDI system can be reached (unknown MIDI API "
+                                             "'midi-over-smoke-signals' in --api",
+                                             0),
+              0u)
+        << real.UnavailableReason();
+}
+
+} // namespace
