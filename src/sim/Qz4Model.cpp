@@ -82,15 +82,19 @@ uint8_t Qz4Model::SensorValue(int sensor) {
     return static_cast<uint8_t>(std::clamp(value, int{m_low[sensor]}, int{m_high[sensor]}));
 }
 
+// Each packet is sized first and then filled by position: the positions are what the
+// receiver reads.
 std::vector<uint8_t> Qz4Model::ScanPacket() {
-    std::vector<uint8_t> packet{kSysexStart, kDeviceByte, kScanPacketCommand};
-    packet.reserve(4 + 2 * m_sensors);
+    std::vector<uint8_t> packet(3 + 2 * m_sensors + 1);
+    packet[0] = kSysexStart;
+    packet[1] = kDeviceByte;
+    packet[2] = kScanPacketCommand;
     for (int j = 0; j < m_sensors; ++j) {
         const uint8_t value = SensorValue(j);
-        packet.push_back(value >> 4); // scan values put the high nibble first
-        packet.push_back(value & 0x0F);
+        packet[3 + 2 * j] = value >> 4; // scan values put the high nibble first
+        packet[4 + 2 * j] = value & 0x0F;
     }
-    packet.push_back(kSysexEnd);
+    packet.back() = kSysexEnd;
     ++m_step;
     return packet;
 }
@@ -113,13 +117,16 @@ std::vector<uint8_t> Qz4Model::SetupInformationPacket() const {
         words[12 + j] = m_high[j];
         words[kCalibratedSensors + 56 + j] = m_low[j];
     }
-    std::vector<uint8_t> packet{kSysexStart, kDeviceByte, kSetupInformationPacketCommand};
-    packet.insert(packet.end(), kSetupInformationUnreadBytes, 0x00);
-    for (int word : words) {
-        packet.push_back(word & 0x0F); // setup words put the low nibble first
-        packet.push_back((word >> 4) & 0x0F);
+    // Positions 3 to 11 are not read; they stay 0.
+    std::vector<uint8_t> packet(3 + kSetupInformationUnreadBytes + 2 * kSetupWords + 1, 0x00);
+    packet[0] = kSysexStart;
+    packet[1] = kDeviceByte;
+    packet[2] = kSetupInformationPacketCommand;
+    for (int w = 0; w < kSetupWords; ++w) {
+        packet[12 + 2 * w] = words[w] & 0x0F; // setup words put the low nibble first
+        packet[13 + 2 * w] = (words[w] >> 4) & 0x0F;
     }
-    packet.push_back(kSysexEnd);
+    packet.back() = kSysexEnd;
     return packet;
 }
 

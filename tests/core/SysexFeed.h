@@ -43,9 +43,12 @@ inline void Deliver(ScannerView& view, const Bytes& bytes) {
 }
 
 inline Bytes Frame(uint8_t command, const Bytes& payload) {
-    Bytes frame{0xF0, 0x09, command};
-    frame.insert(frame.end(), payload.begin(), payload.end());
-    frame.push_back(0xF7);
+    Bytes frame(payload.size() + 4);
+    frame[0] = 0xF0;
+    frame[1] = 0x09;
+    frame[2] = command;
+    std::copy(payload.begin(), payload.end(), frame.begin() + 3);
+    frame.back() = 0xF7;
     return frame;
 }
 
