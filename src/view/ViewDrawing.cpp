@@ -1,12 +1,15 @@
 #include "app/WinTesselTestView.h"
 
+#include "view/ViewRendering.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
-// Until the scanner picture is drawn here, the view shows its background.
 void CWinTesselTestView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::white);
+    OnDraw(painter, event->rect());
 }
 
-void CWinTesselTestView::OnFilePrint() {}
+void CWinTesselTestView::OnDraw(QPainter& dc, const QRect& clipBox) {
+    DrawScannerView(dc, clipBox, *this);
+}
