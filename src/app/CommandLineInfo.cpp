@@ -25,6 +25,8 @@ CommandLineInfo ParseCommandLine(const QStringList& arguments) {
             info.shell = CommandLineInfo::Shell::Automation;
         } else if (name == QStringLiteral("embedding")) {
             info.shell = CommandLineInfo::Shell::Embedding;
+        } else if (name == QStringLiteral("demo")) {
+            info.demo = true;
         } else if (name == QStringLiteral("version")) {
             info.shell = CommandLineInfo::Shell::Version;
             return info;

@@ -10,6 +10,8 @@ struct CommandLineInfo {
     Shell shell = Shell::FileNew;
     QString fileName;
     QString error;
+    // Open the QZ4 Simulator both ways, fetch its setup and start polling.
+    bool demo = false;
 };
 
 // Parses the arguments after the program name. Switches start with '/' or '-' and

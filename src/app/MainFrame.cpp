@@ -79,7 +79,8 @@ void CMainFrame::CreateCommands() {
             &QAction::triggered, view, &CWinTesselTestView::OnMidiOutPortSelect);
     connect(AddCommand(StripStatistics, QStringLiteral("Strip Statistics")), &QAction::triggered,
             view, &CWinTesselTestView::OnStripStatistics);
-    AddCommand(GetSetupInformation, QStringLiteral("Get Setup Information"));
+    connect(AddCommand(GetSetupInformation, QStringLiteral("Get Setup Information")),
+            &QAction::triggered, view, [view] { view->OnGetSetupInformation(); });
     connect(AddCommand(StartTimer, QStringLiteral("StartTimer")), &QAction::triggered, view,
             [view] { view->StartPollTimer(); });
     connect(AddCommand(StopTimer, QStringLiteral("StopTimer")), &QAction::triggered, view,

@@ -6,8 +6,11 @@
 #include "app/AutomationServer.h"
 #include "app/ClassRegistration.h"
 #include "app/CommandLineInfo.h"
+#include "app/DemoStart.h"
 #include "app/MainFrame.h"
 #include "app/WinTesselTestDoc.h"
+#include "app/WinTesselTestView.h"
+#include "midi/SystemMidiServices.h"
 
 #include <QDBusConnection>
 #include <QMessageBox>
@@ -37,6 +40,8 @@ CWinTesselTestApp::~CWinTesselTestApp() {
     AppLock::SetReleasedAllHandler(nullptr);
     m_frame.reset();
     m_document.reset();
+    SetMidiServices(nullptr);
+    m_midi.reset();
     m_profile.Save();
 }
 
@@ -48,6 +53,7 @@ QString CWinTesselTestApp::UsageText() {
     return QStringLiteral(
                "Usage: wintesseltest [FILE | /Automation | /Embedding]\n"
                "  FILE         open FILE as the document (its content is not read)\n"
+               "  --demo       open the QZ4 Simulator both ways, get its setup and poll it\n"
                "  /Automation  serve the document class on the session D-Bus, with no\n"
                "               window (/Embedding does the same; '-' may stand for '/')\n"
                "  --version    print the version and exit\n"
@@ -109,10 +115,18 @@ bool CWinTesselTestApp::InitInstance() {
             std::fprintf(stderr, "wintesseltest: %s\n", qPrintable(error));
         }
     }
+    m_midi = std::make_unique<SystemMidiServices>();
+    SetMidiServices(&m_midi->Services());
     if (!ProcessShellCommand(command.fileName)) {
         return false;
     }
     m_frame->show();
+    if (command.demo) {
+        QString error;
+        if (!StartDemo(*m_frame->View(), &error)) {
+            std::fprintf(stderr, "wintesseltest: --demo: %s\n", qPrintable(error));
+        }
+    }
     return true;
 }
 

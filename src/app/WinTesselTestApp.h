@@ -9,6 +9,7 @@
 class AutomationServer;
 class CMainFrame;
 class CWinTesselTestDoc;
+class SystemMidiServices;
 
 // The application object: start-up, the one document and its frame, and shutdown.
 class CWinTesselTestApp : public QApplication {
@@ -41,6 +42,8 @@ private:
     void Fail(const QString& message, int status);
 
     ProfileSettings m_profile;
+    // The MIDI devices the window's view talks to; they outlive the view.
+    std::unique_ptr<SystemMidiServices> m_midi;
     std::unique_ptr<CWinTesselTestDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<AutomationServer> m_server;

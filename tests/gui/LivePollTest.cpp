@@ -1,0 +1,118 @@
+#include "FrameFixture.h"
+#include "app/CommandIds.h"
+#include "app/DemoStart.h"
+#include "midi/MidiPortLayer.h"
+#include "midi/SimulatorServices.h"
+#include "protocol/SysexDecoderState.h"
+#include "sim/Qz4Model.h"
+
+#include <QAction>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr uint8_t kScanRequest[] = {0xF0, 0x09, 0x2B, 0xF7};
+constexpr uint8_t kSetupInformationRequest[] = {0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7};
+constexpr uint8_t kCommand2ARequest[] = {0xF0, 0x09, 0x2A, 0xF7};
+
+// The simulator installed as the only MIDI devices, with a frame on top.
+struct SimulatorFixture {
+    SimulatorOptions options;
+    std::unique_ptr<SimulatorServices> simulator;
+    std::unique_ptr<FrameFixture> f;
+
+    SimulatorFixture() {
+        options.seed = 7;
+        simulator = std::make_unique<SimulatorServices>(options);
+        SetMidiServices(simulator.get());
+        ResetSysexDecoder();
+        f = std::make_unique<FrameFixture>();
+    }
+    ~SimulatorFixture() {
+        f.reset();
+        SetMidiServices(nullptr);
+        ResetMidiPortLayer();
+    }
+    CWinTesselTestView& View() { return f->View(); }
+};
+
+// The values of the scan packet that answers the `count`-th scan request of a box that
+// first answered Get Setup Information.
+std::vector<uint8_t> ExpectedScan(const SimulatorOptions& options, int count) {
+    Qz4Model model(options);
+    model.Respond(kSetupInformationRequest, sizeof kSetupInformationRequest);
+    model.Respond(kCommand2ARequest, sizeof kCommand2ARequest);
+    std::vector<uint8_t> packet;
+    for (int i = 0; i < count; ++i) {
+        packet = model.Respond(kScanRequest, sizeof kScanRequest);
+    }
+    std::vector<uint8_t> values;
+    for (size_t p = 3; p + 1 < packet.size(); p += 2) {
+        values.push_back(static_cast<uint8_t>((packet[p] & 0x0F) << 4 | (packet[p + 1] & 0x0F)));
+    }
+    return values;
+}
+
+} // namespace
+
+class LivePollTest : public QObject {
+    Q_OBJECT
+private slots:
+    void demoStartFollowsTheSimulatorWithItsCalibration() {
+        SimulatorFixture s;
+        QString error;
+        QVERIFY2(StartDemo(s.View(), &error), qPrintable(error));
+        QCOMPARE(s.View().m_bTimerOn, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(s.View().m_scanCount >= 8, 5000);
+        s.View().StopPollTimer();
+        // For looking at the live view by eye: WT_SCREENSHOT_DIR=/tmp/shots.
+        if (const QString dir = qEnvironmentVariable("WT_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            QVERIFY(s.f->frame->grab().save(dir + QStringLiteral("/live-view.png")));
+        }
+
+        CWinTesselTestView& view = s.View();
+        QCOMPARE(view.m_scanLength, 122);
+        const std::vector<uint8_t> expected = ExpectedScan(s.options, view.m_scanCount);
+        QCOMPARE(std::vector<uint8_t>(view.m_values, view.m_values + 122), expected);
+        const int column = (view.m_scanCount - 1) & 0xFF;
+        for (int i = 0; i < 122; ++i) {
+            QCOMPARE(view.m_history[i][column], expected[i]);
+        }
+
+        const Qz4Model model(s.options);
+        for (int j = 0; j < 122; ++j) {
+            QCOMPARE(view.m_calibLow[j], model.CalibLow(j));
+            QCOMPARE(view.m_calibHigh[j], model.CalibHigh(j));
+        }
+        QCOMPARE(view.m_setupRequested, 0);
+        QCOMPARE(view.m_setupTextPending, 0);
+    }
+
+    void menuCommandsRunThePollAndFetchTheCalibration() {
+        SimulatorFixture s;
+        CWinTesselTestView& view = s.View();
+        view.m_pInPortDlg->m_nDevice = 0;
+        view.OpenMidiIn();
+        view.m_pOutPortDlg->m_nDevice = 0;
+        view.OpenMidiOut();
+        s.f->frame->CommandAction(CommandId::GetSetupInformation)->trigger();
+        QCOMPARE(view.m_setupTextPending, 1);
+        QCOMPARE(view.m_setupRequested, 1);
+        // The replies wait in the rings until a tick decodes them.
+        QTest::qWait(100);
+        QCOMPARE(view.m_calibHigh[0], uint8_t{0});
+
+        s.f->frame->CommandAction(CommandId::StartTimer)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(view.m_scanCount >= 3, 5000);
+        s.f->frame->CommandAction(CommandId::StopTimer)->trigger();
+        const int stoppedAt = view.m_scanCount;
+        QCOMPARE(view.m_calibHigh[0], Qz4Model(s.options).CalibHigh(0));
+        QTest::qWait(400);
+        QCOMPARE(view.m_scanCount, stoppedAt);
+    }
+};
+
+QTEST_MAIN(LivePollTest)
+#include "LivePollTest.moc"
