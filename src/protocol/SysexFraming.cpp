@@ -1,4 +1,5 @@
 #include "midi/InputRings.h"
+#include "protocol/ConsumedBytes.h"
 #include "protocol/SysexDecoderStages.h"
 #include "protocol/SysexDecoderState.h"
 
@@ -7,6 +8,9 @@
 namespace {
 
 constexpr uint8_t kEndOfExclusive = 0xF7;
+
+ConsumedBytesSink ByteSink = nullptr;
+void* ByteSinkContext = nullptr;
 
 void AddToFrame(const uint8_t* bytes, int32_t count) {
     // Past the end of FrameBuffer the surplus is discarded; the frame is dropped at its F7.
@@ -42,6 +46,11 @@ void FrameBytes(ScannerState& state, const uint8_t* bytes, int32_t count) {
 
 } // namespace
 
+void SetConsumedBytesSink(ConsumedBytesSink sink, void* context) {
+    ByteSink = sink;
+    ByteSinkContext = context;
+}
+
 void ConsumeInputBytes(ScannerState& state) {
     uint32_t read = ByteReadCount.load(std::memory_order_relaxed);
     // The write count is read again after each stretch, so bytes that arrive during the
@@ -55,6 +64,9 @@ void ConsumeInputBytes(ScannerState& state) {
         const uint32_t toRingEnd = kInputByteRingSize - start;
         const uint32_t pending = write - read;
         const uint32_t count = pending < toRingEnd ? pending : toRingEnd;
+        if (ByteSink != nullptr) {
+            ByteSink(ByteSinkContext, InputByteRing + start, count);
+        }
         FrameBytes(state, InputByteRing + start, static_cast<int32_t>(count));
         read += count;
         ByteReadCount.store(read, std::memory_order_release);
