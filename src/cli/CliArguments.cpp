@@ -1,0 +1,280 @@
+#include "cli/CliArguments.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+bool ParseWhole(const std::string& text, unsigned long long max, unsigned long long* value) {
+    if (!AllDigits(text)) {
+        return false;
+    }
+    errno = 0;
+    *value = std::strtoull(text.c_str(), nullptr, 10);
+    return errno == 0 && *value <= max;
+}
+
+bool ParseInt(const std::string& text, int min, int max, int* value) {
+    unsigned long long number = 0;
+    if (!ParseWhole(text, static_cast<unsigned long long>(max), &number) ||
+        number < static_cast<unsigned long long>(min)) {
+        return false;
+    }
+    *value = static_cast<int>(number);
+    return true;
+}
+
+bool ParseLimit(const std::string& text, double* value) {
+    if (text.empty() || (text[0] != '.' && (text[0] < '0' || text[0] > '9'))) {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    *value = std::strtod(text.c_str(), &end);
+    return errno == 0 && *end == '\0' && std::isfinite(*value);
+}
+
+constexpr int kMaxImageSide = 16384;
+
+bool ParseSize(const std::string& text, int* width, int* height) {
+    const size_t x = text.find_first_of("xX");
+    return x != std::string::npos && ParseInt(text.substr(0, x), 1, kMaxImageSide, width) &&
+           ParseInt(text.substr(x + 1), 1, kMaxImageSide, height);
+}
+
+// One option of a command: a switch when `value` is null. `apply` returns false when
+// the value is bad; `expected` then says what is wanted.
+struct OptionSpec {
+    const char* name;
+    const char* value;
+    const char* expected;
+    std::function<bool(CliArguments&, const std::string&)> apply;
+};
+
+std::vector<OptionSpec> OutputOptionSpecs() {
+    return {
+        {"--state", nullptr, nullptr,
+         [](CliArguments& a, const std::string&) { return a.output.state = true; }},
+        {"--stats", nullptr, nullptr,
+         [](CliArguments& a, const std::string&) { return a.output.stats = true; }},
+        {"--histogram", nullptr, nullptr,
+         [](CliArguments& a, const std::string&) { return a.output.histogram = true; }},
+        {"--report", "FILE", "a file name",
+         [](CliArguments& a, const std::string& v) {
+             a.output.reportPath = v;
+             return !v.empty();
+         }},
+        {"--png", "FILE", "a file name",
+         [](CliArguments& a, const std::string& v) {
+             a.output.pngPath = v;
+             return !v.empty();
+         }},
+        {"--size", "WxH", "a size like 1300x640, each side from 1 to 16384",
+         [](CliArguments& a, const std::string& v) {
+             return ParseSize(v, &a.output.pngWidth, &a.output.pngHeight);
+         }},
+        {"--setup", nullptr, nullptr,
+         [](CliArguments& a, const std::string&) { return a.setup = true; }},
+    };
+}
+
+std::vector<OptionSpec> ScanOptionSpecs() {
+    std::vector<OptionSpec> specs = OutputOptionSpecs();
+    const std::vector<OptionSpec> scan = {
+        {"--in", "DEV", "a device index or a part of its name",
+         [](CliArguments& a, const std::string& v) {
+             a.scan.inDevice = v;
+             return !v.empty();
+         }},
+        {"--out", "DEV", "a device index or a part of its name",
+         [](CliArguments& a, const std::string& v) {
+             a.scan.outDevice = v;
+             return !v.empty();
+         }},
+        {"--ticks", "N", "a whole number from 0 to 2147483647",
+         [](CliArguments& a, const std::string& v) {
+             return ParseInt(v, 0, INT_MAX, &a.scan.ticks);
+         }},
+        {"--period", "MS", "a whole number of milliseconds from 1 to 60000",
+         [](CliArguments& a, const std::string& v) {
+             return ParseInt(v, 1, 60000, &a.scan.periodMs);
+         }},
+        {"--capture", "FILE", "a file name",
+         [](CliArguments& a, const std::string& v) {
+             a.scan.capturePath = v;
+             return !v.empty();
+         }},
+        {"--sim-sensors", "N", "a whole number from 0 to 1024",
+         [](CliArguments& a, const std::string& v) {
+             return ParseInt(v, 0, SimulatorOptions::kMaxSensors, &a.scan.simulator.sensors);
+         }},
+        {"--sim-seed", "S", "a whole number from 0 to 18446744073709551615",
+         [](CliArguments& a, const std::string& v) {
+             unsigned long long seed = 0;
+             if (!ParseWhole(v, ULLONG_MAX, &seed)) {
+                 return false;
+             }
+             a.scan.simulator.seed = seed;
+             return true;
+         }},
+        {"--max-avg-deviation", "X", "a number from 0 up",
+         [](CliArguments& a, const std::string& v) {
+             double limit = 0;
+             if (!ParseLimit(v, &limit)) {
+                 return false;
+             }
+             a.scan.maxAvgDeviation = limit;
+             return true;
+         }},
+        {"--max-swing", "N", "a whole number from 0 to 255",
+         [](CliArguments& a, const std::string& v) {
+             int limit = 0;
+             if (!ParseInt(v, 0, 255, &limit)) {
+                 return false;
+             }
+             a.scan.maxSwing = limit;
+             return true;
+         }},
+    };
+    specs.insert(specs.end(), scan.begin(), scan.end());
+    return specs;
+}
+
+bool IsOption(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+// The arguments after the command name. --help anywhere before "--" asks for help.
+void ParseCommandArguments(const std::vector<std::string>& args, size_t first,
+                           ParsedArguments* parsed) {
+    CliArguments& arguments = parsed->arguments;
+    const char* command = CommandName(arguments.command);
+    for (size_t i = first; i < args.size() && args[i] != "--"; ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            arguments.help = true;
+            return;
+        }
+    }
+
+    std::vector<OptionSpec> specs;
+    if (arguments.command == CliCommand::Decode) {
+        specs = OutputOptionSpecs();
+    } else if (arguments.command == CliCommand::Scan) {
+        specs = ScanOptionSpecs();
+    }
+
+    bool optionsEnded = false;
+    for (size_t i = first; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || !IsOption(arg)) {
+            if (arguments.command != CliCommand::Decode) {
+                parsed->error = std::string(command) + ": unexpected argument '" + arg + "'";
+                return;
+            }
+            arguments.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& candidate : specs) {
+            if (name == candidate.name) {
+                spec = &candidate;
+            }
+        }
+        if (spec == nullptr) {
+            parsed->error = std::string(command) + ": unknown option '" + name + "'";
+            return;
+        }
+        std::string value;
+        if (spec->value == nullptr) {
+            if (equals != std::string::npos) {
+                parsed->error = std::string(command) + ": option '" + name + "' takes no value";
+                return;
+            }
+        } else if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            parsed->error = std::string(command) + ": option '" + name + "' needs a value (" +
+                            spec->value + ")";
+            return;
+        }
+        if (!spec->apply(arguments, value)) {
+            parsed->error = std::string(command) + ": bad value '" + value + "' for '" + name +
+                            "': expected " + spec->expected;
+            return;
+        }
+    }
+    if (arguments.command == CliCommand::Decode && arguments.files.empty()) {
+        parsed->error = "decode: missing FILE (one or more .syx files to decode)";
+    }
+}
+
+} // namespace
+
+const char* CommandName(CliCommand command) {
+    switch (command) {
+    case CliCommand::Ports:
+        return "ports";
+    case CliCommand::Decode:
+        return "decode";
+    case CliCommand::Scan:
+        return "scan";
+    case CliCommand::None:
+        break;
+    }
+    return "wintesseltest-cli";
+}
+
+ParsedArguments ParseCliArguments(const std::vector<std::string>& args) {
+    ParsedArguments parsed;
+    CliArguments& arguments = parsed.arguments;
+    if (args.empty()) {
+        parsed.error = "missing command (ports, decode or scan)";
+        return parsed;
+    }
+    const std::string& first = args[0];
+    if (first == "--help" || first == "-h" || first == "help") {
+        arguments.help = true;
+        if (first == "help" && args.size() > 1) {
+            const ParsedArguments command = ParseCliArguments({args[1], "--help"});
+            if (!command.error.empty()) {
+                return command;
+            }
+            arguments.command = command.arguments.command;
+        }
+        return parsed;
+    }
+    if (first == "--version") {
+        arguments.version = true;
+        return parsed;
+    }
+    if (first == "ports") {
+        arguments.command = CliCommand::Ports;
+    } else if (first == "decode") {
+        arguments.command = CliCommand::Decode;
+    } else if (first == "scan") {
+        arguments.command = CliCommand::Scan;
+    } else if (IsOption(first)) {
+        parsed.error = "unknown option '" + first + "'";
+        return parsed;
+    } else {
+        parsed.error = "unknown command '" + first + "' (ports, decode or scan)";
+        return parsed;
+    }
+    ParseCommandArguments(args, 1, &parsed);
+    return parsed;
+}

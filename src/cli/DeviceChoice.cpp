@@ -1,0 +1,40 @@
+#include "cli/DeviceChoice.h"
+
+#include "midi/DeviceLookup.h"
+#include "midi/SimulatorServices.h"
+
+#include <algorithm>
+
+int ChooseDevice(const std::vector<std::string>& names, const std::string& query,
+                 const char* direction, std::string* error) {
+    if (query.empty()) {
+        // Listed after the real devices: the last of its name is the built-in one.
+        const auto found = std::find(names.rbegin(), names.rend(), SimulatorServices::kDeviceName);
+        if (found == names.rend()) {
+            *error = std::string("the ") + direction + " device '" +
+                     SimulatorServices::kDeviceName + "' is not listed";
+            return -1;
+        }
+        return static_cast<int>(names.rend() - found - 1);
+    }
+    const std::vector<int> matches = MatchDevices(names, query);
+    if (matches.size() == 1) {
+        return matches.front();
+    }
+    *error = (matches.empty() ? std::string("no ") + direction + " device matches '"
+                              : std::string("several ") + direction + " devices match '") +
+             query + "'";
+    return -1;
+}
+
+std::string DeviceListText(const std::vector<std::string>& inputs,
+                           const std::vector<std::string>& outputs) {
+    std::string text;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        text += "in " + std::to_string(i) + ": " + inputs[i] + "\n";
+    }
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        text += "out " + std::to_string(i) + ": " + outputs[i] + "\n";
+    }
+    return text;
+}

@@ -1,0 +1,53 @@
+#include "cli/FileIo.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
+
+namespace {
+
+std::string Describe(const char* what, const std::string& path, const QString& why) {
+    return std::string(what) + " '" + path + "': " + why.toStdString();
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = Describe("can't read", path, file.errorString());
+        return false;
+    }
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *error = Describe("can't read", path, file.errorString());
+        return false;
+    }
+    bytes->assign(content.constData(), static_cast<size_t>(content.size()));
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = Describe("can't write", path, file.errorString());
+        return false;
+    }
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(bytes.data(), size) != size || !file.commit()) {
+        *error = Describe("can't write", path, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+bool CanWriteFile(const std::string& path, std::string* error) {
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = Describe("can't write", path, file.errorString());
+        return false;
+    }
+    file.cancelWriting();
+    return true;
+}

@@ -1,0 +1,117 @@
+#include "cli/ByteCapture.h"
+#include "cli/Commands.h"
+#include "cli/DeviceChoice.h"
+#include "cli/HeadlessView.h"
+#include "cli/LogCollector.h"
+#include "cli/Messages.h"
+#include "cli/SessionOutput.h"
+#include "midi/DeviceLookup.h"
+#include "midi/SystemMidiServices.h"
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+struct DeviceLists {
+    std::vector<std::string> inputs = InputDeviceNames();
+    std::vector<std::string> outputs = OutputDeviceNames();
+};
+
+void PrintDeviceList(const DeviceLists& devices, const std::string& unavailableReason) {
+    if (!unavailableReason.empty()) {
+        PrintNote(unavailableReason);
+    }
+    PrintError("the devices are:");
+    std::fputs(DeviceListText(devices.inputs, devices.outputs).c_str(), stderr);
+}
+
+// What the port dialogs do on a selection: remember the device, then open it.
+void OpenPorts(HeadlessView& view, const DeviceLists& devices, int input, int output) {
+    view.InPort().m_nDevices = static_cast<int>(devices.inputs.size());
+    view.InPort().m_nDevice = input;
+    view.OpenMidiIn();
+    if (view.m_bInOpen == 0) {
+        return;
+    }
+    view.OutPort().m_nDevices = static_cast<int>(devices.outputs.size());
+    view.OutPort().m_nDevice = output;
+    view.OpenMidiOut();
+}
+
+// The squelch of both dialogs, input first; then the end of the close is decoded.
+void ClosePorts(HeadlessView& view) {
+    view.CloseMidiIn();
+    view.CloseMidiOut();
+    view.ProcessMidiInput();
+}
+
+} // namespace
+
+ExitStatus RunScan(const CliArguments& arguments) {
+    SystemMidiServices system(arguments.scan.simulator);
+    return RunScanOn(system.Services(), system.UnavailableReason(), arguments);
+}
+
+ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReason,
+                     const CliArguments& arguments) {
+    const ScanOptions& scan = arguments.scan;
+    SetMidiServices(&services);
+    HeadlessView view(std::chrono::milliseconds(scan.periodMs));
+    LogCollector log;
+
+    const DeviceLists devices;
+    std::string inError;
+    std::string outError;
+    const int input = ChooseDevice(devices.inputs, scan.inDevice, "input", &inError);
+    const int output = ChooseDevice(devices.outputs, scan.outDevice, "output", &outError);
+    if (input < 0 || output < 0) {
+        for (const std::string* error : {&inError, &outError}) {
+            if (!error->empty()) {
+                PrintError(*error);
+            }
+        }
+        PrintDeviceList(devices, unavailableReason);
+        PrintLog(log);
+        return ExitStatus::Device;
+    }
+
+    std::optional<ByteCapture> capture;
+    if (!scan.capturePath.empty()) {
+        capture.emplace();
+    }
+    OpenPorts(view, devices, input, output);
+    if (view.m_bInOpen == 0 || view.m_bOutOpen == 0) {
+        PrintError(std::string("can't open the ") + (view.m_bInOpen == 0 ? "input" : "output") +
+                   " device '" +
+                   (view.m_bInOpen == 0 ? devices.inputs[input] : devices.outputs[output]) + "'");
+        ClosePorts(view);
+        PrintDeviceList(devices, unavailableReason);
+        PrintLog(log);
+        return ExitStatus::Device;
+    }
+
+    OutputRequest request;
+    request.output = arguments.output;
+    request.maxAvgDeviation = scan.maxAvgDeviation;
+    request.maxSwing = scan.maxSwing;
+    request.capturePath = scan.capturePath;
+    request.capture = capture ? &*capture : nullptr;
+    if (!OutputFilesWritable(request)) {
+        ClosePorts(view);
+        PrintLog(log);
+        return ExitStatus::File;
+    }
+
+    if (arguments.setup) {
+        view.OnGetSetupInformation();
+    }
+    view.StartPollTimer();
+    view.RunTimer(scan.ticks);
+    view.StopPollTimer();
+    // The reply to the last request arrives within a period; the close ends input.
+    view.WaitOnePeriod();
+    ClosePorts(view);
+    return ProduceOutput(view, log, request);
+}

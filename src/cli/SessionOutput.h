@@ -1,0 +1,33 @@
+#pragma once
+
+#include "cli/CliArguments.h"
+#include "cli/ExitStatus.h"
+
+#include <optional>
+#include <string>
+
+class ByteCapture;
+class HeadlessView;
+class LogCollector;
+
+// What a session produces once its work is done.
+struct OutputRequest {
+    OutputOptions output;
+    std::optional<double> maxAvgDeviation;
+    std::optional<int> maxSwing;
+    std::string capturePath; // written from `capture` when not empty
+    const ByteCapture* capture = nullptr;
+};
+
+// Whether every file the request names can be written; says why on standard error
+// when one can't.
+bool OutputFilesWritable(const OutputRequest& request);
+
+// Computes the statistics once, then produces, in this order: the log lines, the
+// state, the figures, the histogram text, the report, the picture and the capture;
+// last, a line on standard error for each figure above its limit. Returns File when
+// a file could not be written, else LimitExceeded when a figure is above its limit.
+ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequest& request);
+
+// The log lines alone, for a session that ends early.
+void PrintLog(LogCollector& log);

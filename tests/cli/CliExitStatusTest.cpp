@@ -1,0 +1,116 @@
+#include "CliProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+
+struct StatusCase {
+    const char* name;
+    std::vector<std::string> args; // "@" stands for the test's own directory
+    int status;
+    const char* errorPattern; // a regular expression that standard error must contain
+};
+
+void PrintTo(const StatusCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CliExitStatus : public ::testing::TestWithParam<StatusCase> {};
+
+const char* const kFastScan[] = {"--ticks", "3", "--period", "5"};
+
+std::vector<std::string> Scan(std::initializer_list<std::string> more) {
+    std::vector<std::string> args{"scan"};
+    args.insert(args.end(), std::begin(kFastScan), std::end(kFastScan));
+    args.insert(args.end(), more);
+    return args;
+}
+
+} // namespace
+
+TEST_P(CliExitStatus, EndsWithTheContractsStatusAndSaysWhy) {
+    TempDir dir;
+    std::vector<std::string> args = GetParam().args;
+    for (std::string& arg : args) {
+        if (arg.rfind("@", 0) == 0) {
+            arg = dir / arg.substr(1);
+        }
+    }
+    WriteBytes(dir / "good.syx", {0xF0, 0x09, 0x15, 0x00, 0x0A, 0xF7});
+
+    const CliRun run = RunCli(args);
+
+    EXPECT_EQ(run.status, GetParam().status) << run.err;
+    EXPECT_TRUE(std::regex_search(run.err, std::regex(GetParam().errorPattern))) << run.err;
+    // Whatever failed, no file is left half-written: only the input is there.
+    if (run.status != 0 && run.status != 1) {
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"good.syx"});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statuses, CliExitStatus,
+    ::testing::Values(
+        StatusCase{"NoCommand", {}, 2, "missing command"},
+        StatusCase{"UnknownCommand", {"frobnicate"}, 2, "'frobnicate'"},
+        StatusCase{"UnknownOption", {"scan", "--bogus"}, 2, "unknown option '--bogus'"},
+        StatusCase{"OptionOfAnotherCommand",
+                   {"decode", "--ticks", "3", "@good.syx"},
+                   2,
+                   "decode: unknown option '--ticks'"},
+        StatusCase{"MissingValue", {"scan", "--ticks"}, 2, "'--ticks' needs a value"},
+        StatusCase{"BadValue", {"scan", "--period", "fast"}, 2, "'fast' for '--period'"},
+        StatusCase{"BadSize", {"decode", "--size", "12by7", "@good.syx"}, 2, "'12by7'"},
+        StatusCase{"DecodeWithoutFile", {"decode", "--stats"}, 2, "missing FILE"},
+        StatusCase{"PortsWithArgument", {"ports", "extra"}, 2, "unexpected argument 'extra'"},
+        StatusCase{"NoDeviceMatches", Scan({"--in", "no such box"}), 3,
+                   "no input device matches 'no such box'[^]*in 0: QZ4 Simulator\nout 0: QZ4 "
+                   "Simulator\n"},
+        StatusCase{"IndexOutOfRange", Scan({"--out", "7"}), 3, "no output device matches '7'"},
+        StatusCase{"UnreadableInput", {"decode", "@missing.syx"}, 4, "can't read '.*missing.syx'"},
+        StatusCase{"UnwritableReport", Scan({"--report", "@no/dir/r.wtt"}), 4,
+                   "can't write '.*no/dir/r.wtt'"},
+        StatusCase{
+            "UnwritablePicture", {"decode", "--png", "@no/p.png", "@good.syx"}, 4, "can't write"},
+        StatusCase{"UnwritableCapture", Scan({"--capture", "@no/c.syx"}), 4, "can't write"},
+        StatusCase{"SwingAboveLimit", Scan({"--max-swing", "0"}), 1,
+                   "^wintesseltest-cli: Max Deviation Swing: [0-9]+ exceeds 0\n$"},
+        StatusCase{"AverageAboveLimit", Scan({"--max-avg-deviation", "0.001"}), 1,
+                   "^wintesseltest-cli: Avg Deviation: [0-9.]+ exceeds 0.001\n$"},
+        StatusCase{"WithinLimits", Scan({"--max-swing", "255", "--max-avg-deviation", "200"}), 0,
+                   "^$"},
+        StatusCase{"UsageBeforeDevice", Scan({"--in", "no such box", "--bogus"}), 2, "--bogus"},
+        StatusCase{"DeviceBeforeFile", Scan({"--in", "no such box", "--report", "@no/r.wtt"}), 3,
+                   "no input device"},
+        StatusCase{"FileBeforeLimit", Scan({"--max-swing", "0", "--report", "@no/r.wtt"}), 4,
+                   "can't write"},
+        StatusCase{"UnreadableBeforeUnwritable",
+                   {"decode", "@missing.syx", "--report", "@no/r.wtt"},
+                   4,
+                   "can't read"}),
+    [](const ::testing::TestParamInfo<StatusCase>& info) { return info.param.name; });
+
+TEST(CliHelp, ProgramAndEveryCommandExplainThemselves) {
+    const CliRun program = RunCli({"--help"});
+    const CliRun scan = RunCli({"scan", "--help"});
+    const CliRun decode = RunCli({"help", "decode"});
+    const CliRun ports = RunCli({"ports", "-h"});
+
+    EXPECT_EQ(program.status, 0);
+    EXPECT_NE(program.out.find("Exit status"), std::string::npos);
+    EXPECT_EQ(scan.status, 0);
+    EXPECT_EQ(scan.out.rfind("Usage: wintesseltest-cli scan", 0), 0u);
+    EXPECT_NE(scan.out.find("--max-swing N"), std::string::npos);
+    EXPECT_EQ(decode.out.rfind("Usage: wintesseltest-cli decode", 0), 0u);
+    EXPECT_EQ(ports.out.rfind("Usage: wintesseltest-cli ports", 0), 0u);
+}
+
+TEST(CliPorts, WithoutAMidiSystemOnlyTheSimulatorIsListedAndANoteSaysWhy) {
+    const CliRun run = RunCli({"ports"});
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "in 0: QZ4 Simulator\nout 0: QZ4 Simulator\n");
+    EXPECT_NE(run.err.find("note: "), std::string::npos) << run.err;
+}

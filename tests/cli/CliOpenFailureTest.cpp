@@ -1,0 +1,82 @@
+#include "cli/Commands.h"
+#include "midi/MidiPortLayer.h"
+#include "midi/ScriptedMidiServices.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CliArguments ScanOf(const std::string& in, const std::string& out) {
+    CliArguments arguments;
+    arguments.command = CliCommand::Scan;
+    arguments.scan.inDevice = in;
+    arguments.scan.outDevice = out;
+    arguments.scan.ticks = 2;
+    arguments.scan.periodMs = 5;
+    arguments.output.stats = true;
+    return arguments;
+}
+
+struct Result {
+    ExitStatus status;
+    std::string out;
+    std::string err;
+};
+
+Result ScanOn(ScriptedMidiServices& services, const CliArguments& arguments) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const ExitStatus status = RunScanOn(services, "", arguments);
+    Result result{status, testing::internal::GetCapturedStdout(),
+                  testing::internal::GetCapturedStderr()};
+    SetMidiServices(nullptr);
+    return result;
+}
+
+} // namespace
+
+TEST(CliOpenFailure, OutputThatFailsToOpenClosesTheInputPrintsTheLogAndTheDevices) {
+    ScriptedMidiServices services;
+    services.FailNextOutOpen(MidiResult::Allocated);
+
+    const Result result = ScanOn(services, ScanOf("in 1", "OUT 0"));
+
+    EXPECT_EQ(result.status, ExitStatus::Device);
+    EXPECT_FALSE(services.InputOpen());
+    EXPECT_EQ(result.out, std::string("In Open Scripted In 1 \n") + "Out Open Scripted Out 0 " +
+                              MidiResultText(MidiResult::Allocated) +
+                              "\n"
+                              "In Close Scripted In 1 \n"
+                              "sysex Unprepare header function \n");
+    EXPECT_EQ(result.err, "wintesseltest-cli: can't open the output device 'Scripted Out 0'\n"
+                          "wintesseltest-cli: the devices are:\n"
+                          "in 0: Scripted In 0\n"
+                          "in 1: Scripted In 1\n"
+                          "out 0: Scripted Out 0\n"
+                          "out 1: Scripted Out 1\n");
+}
+
+TEST(CliOpenFailure, InputThatFailsToOpenLeavesTheOutputUnopened) {
+    ScriptedMidiServices services;
+    services.FailNextInOpen(MidiResult::Allocated);
+
+    const Result result = ScanOn(services, ScanOf("0", "0"));
+
+    EXPECT_EQ(result.status, ExitStatus::Device);
+    EXPECT_EQ(result.out, std::string("In Open Scripted In 0 \n") + "In Open FAILED  " +
+                              MidiResultText(MidiResult::Allocated) + "\n");
+    EXPECT_EQ(services.Calls().end(),
+              std::find(services.Calls().begin(), services.Calls().end(), "OutOpen"));
+}
+
+TEST(CliOpenFailure, SeveralMatchingDevicesOpenNothing) {
+    ScriptedMidiServices services;
+
+    const Result result = ScanOn(services, ScanOf("scripted", "0"));
+
+    EXPECT_EQ(result.status, ExitStatus::Device);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.rfind("wintesseltest-cli: several input devices match 'scripted'\n", 0),
+              0u);
+    EXPECT_FALSE(services.InputOpen());
+}

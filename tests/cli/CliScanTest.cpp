@@ -1,0 +1,86 @@
+#include "CliProcess.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::vector<std::string> kSimulatorPortLines = {
+    "In Open QZ4 Simulator ",
+    "Out Open QZ4 Simulator The operation completed successfully.",
+    "In Close QZ4 Simulator ",
+    "Out Close QZ4 Simulator The operation completed successfully.",
+    "sysex Unprepare header function ",
+};
+
+// The lines from `first` on that start with `prefix`.
+std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& line : Lines(text)) {
+        if (line.rfind(prefix, 0) == 0) {
+            found.push_back(line);
+        }
+    }
+    return found;
+}
+
+// The output after the Message log: what decoding the same bytes must give again.
+std::string AfterLog(const std::string& out) {
+    const size_t at = out.find("scanCount ");
+    return at == std::string::npos ? std::string() : out.substr(at);
+}
+
+} // namespace
+
+TEST(CliScan, SimulatorScanEndsWithOneScanPerTickAndThePortAndUnprepareLines) {
+    const CliRun run =
+        RunCli({"scan", "--ticks", "12", "--period", "5", "--sim-sensors", "30", "--state"});
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5), kSimulatorPortLines);
+    EXPECT_EQ(lines[5], "scanCount 12");
+    EXPECT_EQ(lines[6], "scanLength 30");
+}
+
+TEST(CliScan, CaptureDecodedAgainRebuildsStateStatisticsAndReport) {
+    TempDir dir;
+    const CliRun scan = RunCli({"scan", "--setup", "--ticks", "15", "--period", "5", "--capture",
+                                dir / "session.syx", "--state", "--stats", "--histogram",
+                                "--report", dir / "scan.wtt"});
+    const CliRun decode = RunCli({"decode", "--setup", dir / "session.syx", "--state", "--stats",
+                                  "--histogram", "--report", dir / "decode.wtt"});
+
+    EXPECT_EQ(scan.status, 0) << scan.err;
+    EXPECT_EQ(decode.status, 0) << decode.err;
+    EXPECT_EQ(LinesStartingWith(scan.out, "scanCount"), std::vector<std::string>{"scanCount 15"});
+    EXPECT_EQ(LinesStartingWith(scan.out, "calibHigh 0 "), std::vector<std::string>{});
+    EXPECT_EQ(AfterLog(decode.out), AfterLog(scan.out));
+    EXPECT_EQ(decode.out, AfterLog(scan.out));
+    EXPECT_EQ(ReadBytes(dir / "decode.wtt"), ReadBytes(dir / "scan.wtt"));
+}
+
+TEST(CliScan, BenchSessionWritesReportAndPictureWithoutADisplay) {
+    TempDir dir;
+    const CliRun run =
+        RunCli({"scan", "--setup", "--ticks", "50", "--period", "5", "--stats", "--report",
+                "scan-report.wtt", "--png", "scan-view.png", "--size", "400x300"},
+               {}, dir / "");
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(LinesStartingWith(run.out, "Number Of Scans:"),
+              std::vector<std::string>{"Number Of Scans:  50"});
+    const std::string report = ReadBytes(dir / "scan-report.wtt");
+    ASSERT_GT(report.size(), 3u);
+    const size_t length = static_cast<uint8_t>(report[1]) | static_cast<uint8_t>(report[2]) << 8;
+    EXPECT_EQ(report.substr(0, 1), "\xFF");
+    EXPECT_EQ(length + 3, report.size());
+    EXPECT_EQ(report.substr(3, 29), "\nTotal Number Of Samples 4400");
+
+    const std::string png = ReadBytes(dir / "scan-view.png");
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    // IHDR: width and height, big-endian.
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x01\x90\0\0\x01\x2c", 8));
+}
