@@ -27,17 +27,17 @@ constexpr const char* kPortsHelp =
     "a note on standard error says why. WINTESSELTEST_MIDI_API (alsa, jack) forces the\n"
     "MIDI system.\n";
 
-#define WT_OUTPUT_OPTIONS_HELP                                                                     \
-    "Output, in this order, after the work:\n"                                                     \
-    "  (always)          the Message log lines written after the six welcome lines\n"              \
-    "  --state           scanCount, scanLength, stripLength, the 140 values, calibLow,\n"          \
-    "                    calibHigh and inputLost <bytes> <events>\n"                               \
-    "  --stats           the ten figures of the strip statistic monitor\n"                         \
-    "  --histogram       the text 'Copy Stats to Buffer' puts on the clipboard (CR LF)\n"          \
-    "  --report FILE     write the scan report that File Save writes\n"                            \
-    "  --png FILE        write the view's picture as PNG (no display needed)\n"                    \
-    "  --size WxH        the picture's size (default 1300x640)\n"                                  \
-    "Files are replaced whole or not at all.\n"
+constexpr const char* kOutputOptionsHelp =
+    "\nOutput, in this order, after the work:\n"
+    "  (always)          the Message log lines written after the six welcome lines\n"
+    "  --state           scanCount, scanLength, stripLength, the 140 values, calibLow,\n"
+    "                    calibHigh and inputLost <bytes> <events>\n"
+    "  --stats           the ten figures of the strip statistic monitor\n"
+    "  --histogram       the text 'Copy Stats to Buffer' puts on the clipboard (CR LF)\n"
+    "  --report FILE     write the scan report that File Save writes\n"
+    "  --png FILE        write the view's picture as PNG (no display needed)\n"
+    "  --size WxH        the picture's size (default 1300x640)\n"
+    "Files are replaced whole or not at all.\n";
 
 constexpr const char* kDecodeHelp =
     "Usage: wintesseltest-cli decode [OUTPUT OPTIONS] [--setup] FILE...\n"
@@ -46,8 +46,7 @@ constexpr const char* kDecodeHelp =
     "event, one decoder run after each. No port is opened.\n"
     "\n"
     "  --setup           run Get Setup Information first, so that a setup-text packet\n"
-    "                    followed by a setup-information packet copies the calibration\n" //
-    WT_OUTPUT_OPTIONS_HELP;
+    "                    followed by a setup-information packet copies the calibration\n";
 
 constexpr const char* kScanHelp =
     "Usage: wintesseltest-cli scan [OUTPUT OPTIONS] [--in DEV] [--out DEV] [--ticks N]\n"
@@ -69,19 +68,18 @@ constexpr const char* kScanHelp =
     "  --sim-seed S      the simulator's noise and key motion (default 1)\n"
     "  --max-avg-deviation X   status 1 when Avg Deviation is above X\n"
     "  --max-swing N     status 1 when Max Deviation Swing is above N\n"
-    "                    (each figure above its limit gives a line on standard error)\n" //
-    WT_OUTPUT_OPTIONS_HELP;
+    "                    (each figure above its limit gives a line on standard error)\n";
 
 } // namespace
 
-const char* HelpText(CliCommand command) {
+std::string HelpText(CliCommand command) {
     switch (command) {
     case CliCommand::Ports:
         return kPortsHelp;
     case CliCommand::Decode:
-        return kDecodeHelp;
+        return std::string(kDecodeHelp) + kOutputOptionsHelp;
     case CliCommand::Scan:
-        return kScanHelp;
+        return std::string(kScanHelp) + kOutputOptionsHelp;
     case CliCommand::None:
         break;
     }

@@ -2,5 +2,7 @@
 
 #include "cli/CliArguments.h"
 
+#include <string>
+
 // The --help text of a command, or of the program for CliCommand::None.
-const char* HelpText(CliCommand command);
+std::string HelpText(CliCommand command);

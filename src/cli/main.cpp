@@ -14,7 +14,7 @@ namespace {
 
 ExitStatus Run(const CliArguments& arguments) {
     if (arguments.help) {
-        std::fputs(HelpText(arguments.command), stdout);
+        std::fputs(HelpText(arguments.command).c_str(), stdout);
         return ExitStatus::Success;
     }
     if (arguments.version) {

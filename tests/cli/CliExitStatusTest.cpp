@@ -30,7 +30,7 @@ std::vector<std::string> Scan(std::initializer_list<std::string> more) {
 
 } // namespace
 
-TEST_P(CliExitStatus, EndsWithTheContractsStatusAndSaysWhy) {
+TEST_P(CliExitStatus, EndsWithTheStatusOfWhatWentWrongAndSaysWhy) {
     TempDir dir;
     std::vector<std::string> args = GetParam().args;
     for (std::string& arg : args) {

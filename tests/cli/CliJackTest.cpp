@@ -17,7 +17,7 @@ TEST(CliAcrossJack, ScanOfQz4simAcrossJackDecodesEveryReply) {
     ASSERT_TRUE(sim.Ready());
 
     const CliRun run = RunCli({"scan", "--in", name, "--out", name, "--setup", "--ticks", "10",
-                               "--period", "40", "--state"},
+                               "--period", "60", "--state"},
                               {{{"JACK_DEFAULT_SERVER", server}}, {}});
 
     ASSERT_EQ(run.status, 0) << run.err;
