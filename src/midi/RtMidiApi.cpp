@@ -4,12 +4,18 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace {
 
 constexpr const char* kApiVariable = "WINTESSELTEST_MIDI_API";
+constexpr auto kJackProbeLimit = std::chrono::seconds(3);
 
 void Quiet(const char*) {}
 void PrintJackError(const char* message) {
@@ -26,17 +32,45 @@ std::string KnownApiNames() {
     return names;
 }
 
+// What the probe thread found; shared, because a probe that hangs outlives the caller.
+struct JackProbe {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool reachable = false;
+};
+
 bool JackReachable(std::string* reason) {
     // The JACK library reports a missing server on standard error; asked quietly here.
     jack_set_error_function(Quiet);
     jack_set_info_function(Quiet);
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open("WinTesselTest probe", JackNoStartServer, &status);
-    if (client != nullptr) {
-        jack_client_close(client);
+    // A JACK program that died holding a lock of JACK's shared metadata database makes
+    // every client open wait for ever: the program must start all the same.
+    auto probe = std::make_shared<JackProbe>();
+    std::thread([probe] {
+        jack_status_t status{};
+        jack_client_t* client = jack_client_open("WinTesselTest probe", JackNoStartServer, &status);
+        if (client != nullptr) {
+            jack_client_close(client);
+        }
+        std::lock_guard lock(probe->mutex);
+        probe->done = true;
+        probe->reachable = client != nullptr;
+        probe->finished.notify_all();
+    }).detach();
+    std::unique_lock lock(probe->mutex);
+    const bool answered =
+        probe->finished.wait_for(lock, kJackProbeLimit, [&] { return probe->done; });
+    if (answered) {
+        jack_set_error_function(PrintJackError);
     }
-    jack_set_error_function(PrintJackError);
-    if (client == nullptr) {
+    if (!answered) {
+        *reason = "the JACK library does not answer (a JACK program that died may have left a "
+                  "lock in /dev/shm/jack_db-" +
+                  std::to_string(getuid()) + ")";
+        return false;
+    }
+    if (!probe->reachable) {
         const char* server = std::getenv("JACK_DEFAULT_SERVER");
         *reason = std::string("no JACK server is running") +
                   (server != nullptr ? std::string(" under the name '") + server + "'" : "");

@@ -9,9 +9,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +36,22 @@ std::atomic<bool> g_stop{false};
 
 void OnSignal(int) {
     g_stop.store(true);
+}
+
+// Requests as RtMidi's thread receives them, for the main thread to answer.
+struct RequestQueue {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::deque<std::vector<unsigned char>> requests;
+};
+
+void OnRequest(double, std::vector<unsigned char>* message, void* queue) {
+    auto* requests = static_cast<RequestQueue*>(queue);
+    {
+        std::lock_guard lock(requests->mutex);
+        requests->requests.push_back(*message);
+    }
+    requests->arrived.notify_one();
 }
 
 struct Arguments {
@@ -113,11 +132,13 @@ int main(int argc, char** argv) {
     }
 
     try {
-        RtMidiIn in(api, arguments.name + " input", 1024);
+        RequestQueue queue;
+        RtMidiIn in(api, arguments.name + " input");
         RtMidiOut out(api, arguments.name + " output");
         in.setErrorCallback(Report, nullptr);
         out.setErrorCallback(Report, nullptr);
         in.ignoreTypes(false, true, true);
+        in.setCallback(OnRequest, &queue);
         in.openVirtualPort(arguments.name + " in");
         out.openVirtualPort(arguments.name + " out");
 
@@ -129,12 +150,18 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
 
         Qz4Model model(arguments.simulator);
-        std::vector<unsigned char> request;
         while (!g_stop.load()) {
-            in.getMessage(&request);
-            if (request.empty()) {
-                std::this_thread::sleep_for(std::chrono::microseconds(500));
-                continue;
+            std::vector<unsigned char> request;
+            {
+                std::unique_lock lock(queue.mutex);
+                // Woken by requests; the timeout lets a signal end the loop.
+                queue.arrived.wait_for(lock, std::chrono::milliseconds(50),
+                                       [&] { return !queue.requests.empty(); });
+                if (queue.requests.empty()) {
+                    continue;
+                }
+                request = std::move(queue.requests.front());
+                queue.requests.pop_front();
             }
             const std::vector<uint8_t> reply = model.Respond(request.data(), request.size());
             if (!reply.empty()) {
@@ -142,6 +169,10 @@ int main(int argc, char** argv) {
                 out.sendMessage(reply.data(), reply.size());
             }
         }
+        // RtMidi's thread may still be in the callback when closePort returns: give it
+        // a few JACK periods before the queue and the client go away.
+        in.closePort();
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
     } catch (const RtMidiError& error) {
         std::fprintf(stderr, "qz4sim: %s\n", error.getMessage().c_str());
         return 1;

@@ -23,18 +23,23 @@ jackd_pid=$!
 stop_jackd() {
     if kill -0 "$jackd_pid" 2>/dev/null; then
         kill "$jackd_pid" 2>/dev/null
+        for _ in $(seq 30); do
+            kill -0 "$jackd_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -KILL "$jackd_pid" 2>/dev/null
         wait "$jackd_pid" 2>/dev/null
     fi
     rm -f "$log"
 }
 trap stop_jackd EXIT
 
-for _ in $(seq 100); do
+for _ in $(seq 50); do
     if ! kill -0 "$jackd_pid" 2>/dev/null; then
         break
     fi
     # jack_wait exits 0 either way; it says whether the server runs.
-    if [ "$(jack_wait -c 2>/dev/null)" = running ]; then
+    if [ "$(timeout 3 jack_wait -c 2>/dev/null)" = running ]; then
         "$@"
         exit $?
     fi
@@ -43,4 +48,8 @@ done
 
 echo "$0: the JACK server '$name' did not start:" >&2
 cat "$log" >&2
+# Every JACK program shares a metadata database per user; a JACK program that died
+# holding one of its locks leaves all later ones waiting for it.
+echo "$0: if JACK programs hang, a dead one may have left a lock in" \
+    "/dev/shm/jack_db-$(id -u); remove that directory while no JACK program runs." >&2
 exit 1

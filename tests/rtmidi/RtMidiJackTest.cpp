@@ -149,8 +149,9 @@ TEST_F(RtMidiOverJack, ClosingAndReopeningTheInput50TimesWhileRepliesArriveEndsE
         bytesReceived += static_cast<uint32_t>(PendingBytes().size());
         ASSERT_GE(events.size(), 3u);
         EXPECT_EQ(events.front().message, kMimOpen);
-        EXPECT_EQ(events[events.size() - 2].message, kMimLongData); // the reset's return
-        EXPECT_EQ(events[events.size() - 2].dwParam1, 0u);
+        // The buffer's last return: the reset's, with no bytes, or a reply that met the
+        // closing flag and so was not queued again.
+        EXPECT_EQ(events[events.size() - 2].message, kMimLongData);
         EXPECT_EQ(events.back().message, kMimClose);
     }
     EXPECT_EQ(InputEventsLost.load(), 0u);
