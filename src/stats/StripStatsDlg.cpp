@@ -128,15 +128,17 @@ void CStripStatsDlg::CreateControls() {
     connect(ok, &QPushButton::clicked, this, &CStripStatsDlg::OnOK);
     connect(static_cast<QPushButton*>(m_controls.value(2)), &QPushButton::clicked, this,
             &CStripStatsDlg::OnCancel);
-    const auto onClick = [this](int id, void (CStripStatsDlg::*handler)()) {
+    // Lambdas rather than member pointers: the handlers of the window-free base class
+    // are then called on the base itself, not through a pointer to the dialog.
+    const auto onClick = [this](int id, auto handler) {
         connect(static_cast<QPushButton*>(m_controls.value(id)), &QPushButton::clicked, this,
                 handler);
     };
-    onClick(3, &CStripStatsDlg::OnNoteSystem122);
-    onClick(6, &CStripStatsDlg::OnNoteSystem73);
-    onClick(7, &CStripStatsDlg::OnNoteSystem88);
-    onClick(8, &CStripStatsDlg::OnNoteSystem61);
-    onClick(1012, &CStripStatsDlg::OnCopyStats);
+    onClick(3, [this] { OnNoteSystem122(); });
+    onClick(6, [this] { OnNoteSystem73(); });
+    onClick(7, [this] { OnNoteSystem88(); });
+    onClick(8, [this] { OnNoteSystem61(); });
+    onClick(1012, [this] { OnCopyStats(); });
     // 1004 "Clear data and Restart" has no handler: pressing it does nothing.
 
     m_list = new QListWidget(this);
