@@ -16,15 +16,24 @@ log=$(mktemp)
 export JACK_DEFAULT_SERVER="$name"
 export JACK_NO_AUDIO_RESERVATION=1
 
-# -p 16 before -d keeps the server's shared memory small.
-jackd --no-realtime -n "$name" -p 16 -d dummy -r 48000 -p 256 >"$log" 2>&1 &
-jackd_pid=$!
+start_jackd() {
+    # -p 16 before -d keeps the server's shared memory small.
+    jackd --no-realtime -n "$name" -p 16 -d dummy -r 48000 -p 256 >"$log" 2>&1 &
+    jackd_pid=$!
+}
+start_jackd
+
+# True while the server runs; one that ended stays a zombie until waited for.
+jackd_alive() {
+    local state
+    state=$(ps -o stat= -p "$jackd_pid" 2>/dev/null) && [ "${state#Z}" = "$state" ]
+}
 
 stop_jackd() {
-    if kill -0 "$jackd_pid" 2>/dev/null; then
+    if jackd_alive; then
         kill "$jackd_pid" 2>/dev/null
-        for _ in $(seq 30); do
-            kill -0 "$jackd_pid" 2>/dev/null || break
+        for _ in $(seq 100); do
+            jackd_alive || break
             sleep 0.1
         done
         kill -KILL "$jackd_pid" 2>/dev/null
@@ -34,8 +43,21 @@ stop_jackd() {
 }
 trap stop_jackd EXIT
 
+# JACK keeps its servers in a registry of 8 in shared memory. Servers that were killed
+# stay in it, and once it is full no server starts. With no server running at all, the
+# registry holds nothing of value: it is removed and the start tried once more.
+cleared=no
 for _ in $(seq 50); do
-    if ! kill -0 "$jackd_pid" 2>/dev/null; then
+    if ! jackd_alive; then
+        if [ $cleared = no ] && grep -q "Too many servers already active" "$log" &&
+            ! pgrep -x jackd >/dev/null; then
+            echo "$0: JACK's server registry is full of dead servers; clearing it" >&2
+            wait "$jackd_pid" 2>/dev/null
+            rm -f /dev/shm/jack-shm-registry
+            cleared=yes
+            start_jackd
+            continue
+        fi
         break
     fi
     # jack_wait exits 0 either way; it says whether the server runs.
