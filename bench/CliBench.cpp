@@ -8,7 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 
 #include <memory>
 #include <string>
@@ -69,17 +68,3 @@ void BM_ViewPictureAsPng(benchmark::State& st) {
 BENCHMARK(BM_ViewPictureAsPng)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv); // the picture's text needs the application's fonts
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
