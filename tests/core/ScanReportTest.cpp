@@ -1,4 +1,5 @@
 #include "stats/ScanReport.h"
+#include "ExampleTexts.h"
 #include "ReceivedScans.h"
 #include "TestView.h"
 #include "stats/LengthPrefixedString.h"
@@ -10,26 +11,6 @@
 #include <vector>
 
 namespace {
-
-const std::string kPositiveLabels =
-    "    0     1     2     3     4     5     6     7     8     9    10    11    12    13    14 "
-    "   15    16    17    18    19    20    21    22    23    24    25    26    27    28    29 "
-    "   30    31 ";
-const std::string kNegativeLabels =
-    "   -1    -2    -3    -4    -5    -6    -7    -8    -9   -10   -11   -12   -13   -14   -15 "
-    "  -16   -17   -18   -19   -20   -21   -22   -23   -24   -25   -26   -27   -28   -29   -30 "
-    "  -31 ";
-
-// " %4d " columns: the given leading counts, then zeros up to `columns`.
-std::string Counts(std::vector<int> leading, int columns) {
-    std::string line;
-    for (int c = 0; c < columns; ++c) {
-        const int count = c < static_cast<int>(leading.size()) ? leading[c] : 0;
-        std::string number = std::to_string(count);
-        line += " " + std::string(number.size() < 4 ? 4 - number.size() : 0, ' ') + number + " ";
-    }
-    return line;
-}
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -71,16 +52,7 @@ protected:
 
 TEST_F(ScanReportTest, WithoutScansItHoldsTheInstructionsIn267FileBytes) {
     const std::string text = BuildScanReport();
-    EXPECT_EQ(text, "\n"
-                    "the scanner report is not available\n"
-                    "Run the scan dump:\n"
-                    " 1> Connect the QZ4 midi out to your computer midi in \n"
-                    " 2> Connect your computer midi out to the QZ4 midi in \n"
-                    " 3> open the MidiInput port \n"
-                    " 4> open the MidiOut port \n"
-                    " 5> Start the Timer \n"
-                    " 6> Stop the Timer \n"
-                    "\n");
+    EXPECT_EQ(text, kNoScanReport);
     const std::string file = LengthPrefixedString(text);
     ASSERT_EQ(file.size(), 267u);
     EXPECT_EQ(file.substr(0, 3), std::string("\xFF\x08\x01", 3));
@@ -90,23 +62,7 @@ TEST_F(ScanReportTest, WithoutScansItHoldsTheInstructionsIn267FileBytes) {
 
 TEST_F(ScanReportTest, OneSensorExampleGivesTwelveLines) {
     ReceiveOneSensorScans(view, {10, 11, 9, 10});
-    EXPECT_EQ(BuildScanReport(),
-              "\n"
-              "Total Number Of Samples 4\n"
-              "Dead On Samples 50.00 percent\n"
-              "Deviation +1 Samples 25.00 percent\n"
-              "Deviation -1 Samples 25.00 percent\n"
-              "Average Deviation 0.71\n"
-              " Mean Value 10.00\n"
-              "Tessel # 000 Mean  10.0000 Mean 010  Max,Min,dif 011 009 2   10  11   9  10\n" +
-                  kPositiveLabels + "\n" +
-                  "    2     1     0     0     0     0     0     0     0     0     0     0     0 "
-                  "    0     0     0     0     0     0     0     0     0     0     0     0     0 "
-                  "    0     0     0     0     0     0 \n" +
-                  kNegativeLabels + "\n" +
-                  "    1     0     0     0     0     0     0     0     0     0     0     0     0 "
-                  "    0     0     0     0     0     0     0     0     0     0     0     0     0 "
-                  "    0     0     0     0     0 \n");
+    EXPECT_EQ(BuildScanReport(), kOneSensorExampleReport);
 }
 
 TEST_F(ScanReportTest, SamplesArePrintedThreeWide) {

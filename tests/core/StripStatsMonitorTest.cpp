@@ -1,4 +1,5 @@
 #include "stats/StripStatsMonitor.h"
+#include "ExampleTexts.h"
 #include "ReceivedScans.h"
 #include "TestView.h"
 #include "stats/ScanReport.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-using Fields = std::vector<std::pair<std::string, std::string>>;
+using Fields = LabelledFieldList;
 
 class StripStatsMonitorTest : public ::testing::Test {
 protected:
@@ -33,19 +34,6 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
     EXPECT_EQ(start, text.size()) << "text after the last line end";
     return lines;
 }
-
-const Fields kOneSensorExampleFields = {
-    {"Number Of Scans", "  4"},
-    {"Mean of all Tessels", "10"},
-    {"Avg Deviation", "0.707107"},
-    {"Max Deviation Swing", "2"},
-    {"Max Positive Deviation", "1"},
-    {"Max Negative Deviation", "1"},
-    {"Dead On Samples", "2   50.00 percent"},
-    {"Samples +/- 1", "+1 = 1   -1 = 1  total % 50.000 "},
-    {"Samples +/- 2", "+2 = 0   -2 = 0  total % 0.000"},
-    {"3 or greater deviation", "# >= 3 0 total % 0.000"},
-};
 
 TEST_F(StripStatsMonitorTest, OneSensorExampleShowsItsTenFigures) {
     ReceiveOneSensorScans(view, {10, 11, 9, 10});
@@ -133,18 +121,7 @@ TEST_F(StripStatsMonitorTest, AReportWhileOpenChangesTheCopiedHistogramButNotThe
 }
 
 TEST_F(StripStatsMonitorTest, AnEmptyWindowShowsZerosAndTheScanCount) {
-    const Fields zeros = {
-        {"Number Of Scans", "  0"},
-        {"Mean of all Tessels", "0"},
-        {"Avg Deviation", "0"},
-        {"Max Deviation Swing", "0"},
-        {"Max Positive Deviation", "0"},
-        {"Max Negative Deviation", "0"},
-        {"Dead On Samples", "0   00.00 percent"},
-        {"Samples +/- 1", "+1 = 0   -1 = 0  total % 0.000 "},
-        {"Samples +/- 2", "+2 = 0   -2 = 0  total % 0.000"},
-        {"3 or greater deviation", "# >= 3 0 total % 0.000"},
-    };
+    const Fields& zeros = kEmptyWindowFields;
     monitor.ComputeStatistics();
     EXPECT_EQ(monitor.LabelledFields(), zeros);
 

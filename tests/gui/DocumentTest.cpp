@@ -1,3 +1,4 @@
+#include "../core/ExampleTexts.h"
 #include "FrameFixture.h"
 #include "app/CommandIds.h"
 
@@ -22,17 +23,6 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
 }
-
-const QByteArray kNoScanText = "\n"
-                               "the scanner report is not available\n"
-                               "Run the scan dump:\n"
-                               " 1> Connect the QZ4 midi out to your computer midi in \n"
-                               " 2> Connect your computer midi out to the QZ4 midi in \n"
-                               " 3> open the MidiInput port \n"
-                               " 4> open the MidiOut port \n"
-                               " 5> Start the Timer \n"
-                               " 6> Stop the Timer \n"
-                               "\n";
 
 // A folder whose file system has no room left, or, where mounting is not allowed, a
 // read-only folder: either way a save into it must fail.
@@ -87,7 +77,7 @@ private slots:
         const QByteArray bytes = ReadAll(path);
         QCOMPARE(bytes.size(), 267);
         QCOMPARE(bytes.left(3), QByteArray("\xFF\x08\x01", 3));
-        QCOMPARE(bytes.mid(3), kNoScanText);
+        QCOMPARE(bytes.mid(3), QByteArray::fromStdString(kNoScanReport));
         QCOMPARE(f.frame->windowTitle(), QStringLiteral("report.wtt - WinTesselTest"));
         QCOMPARE(f.profile.RecentFiles().value(0), QFileInfo(path).absoluteFilePath());
     }
