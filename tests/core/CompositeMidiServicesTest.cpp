@@ -1,5 +1,6 @@
 #include "midi/CompositeMidiServices.h"
 #include "MidiTestSupport.h"
+#include "midi/DeviceLookup.h"
 #include "midi/MidiMessageKinds.h"
 #include "midi/ScriptedMidiServices.h"
 #include "midi/SendLongMessage.h"
@@ -18,63 +19,24 @@ struct RealAndSimulated {
     CompositeMidiServices composite{real, simulator};
 };
 
-class CompositeMidiServicesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetProcessState();
-        ResetMidiPortLayer();
-        SetMidiServices(&backends.composite);
-        view.m_pInPortDlg = &inDialog;
-        view.m_pOutPortDlg = &outDialog;
-    }
-    void TearDown() override {
-        view.ClosePortsAtShutdown();
-        SetMidiServices(nullptr);
-        ResetMidiPortLayer();
-    }
-
-    RealAndSimulated backends;
-    PortDeviceChoice inDialog;
-    PortDeviceChoice outDialog;
-    TestView view;
-};
-
-std::vector<std::string> InputNames(MidiServices& services) {
-    std::vector<std::string> names;
-    const uint32_t count = services.InGetNumDevs();
-    for (uint32_t device = 0; device < count; ++device) {
-        MidiInCaps caps{};
-        services.InGetDevCaps(device, &caps);
-        names.emplace_back(caps.szPname);
-    }
-    return names;
+// The fixture installs the composite.
+MidiServices& Installed(RealAndSimulated& backends) {
+    return backends.composite;
 }
 
-std::vector<std::string> OutputNames(MidiServices& services) {
-    std::vector<std::string> names;
-    const uint32_t count = services.OutGetNumDevs();
-    for (uint32_t device = 0; device < count; ++device) {
-        MidiOutCaps caps{};
-        services.OutGetDevCaps(device, &caps);
-        names.emplace_back(caps.szPname);
-    }
-    return names;
-}
+using CompositeMidiServicesTest = PortLayerFixture<RealAndSimulated>;
 
 TEST_F(CompositeMidiServicesTest, ListsTheRealDevicesFirstAndThenTheSimulator) {
-    EXPECT_EQ(InputNames(backends.composite),
+    EXPECT_EQ(InputDeviceNames(),
               (std::vector<std::string>{"Keyboard", "Interface In", "QZ4 Simulator"}));
-    EXPECT_EQ(OutputNames(backends.composite),
-              (std::vector<std::string>{"Interface Out", "QZ4 Simulator"}));
+    EXPECT_EQ(OutputDeviceNames(), (std::vector<std::string>{"Interface Out", "QZ4 Simulator"}));
 }
 
 TEST_F(CompositeMidiServicesTest, TheSimulatorAnswersThroughTheCompositeWithItsHandles) {
-    InputNames(backends.composite);
-    OutputNames(backends.composite);
-    inDialog.m_nDevice = 2;
-    outDialog.m_nDevice = 1;
-    view.OpenMidiIn();
-    view.OpenMidiOut();
+    InputDeviceNames();
+    OutputDeviceNames();
+    OpenInput(2);
+    OpenOutput(1);
     const uint8_t scanRequest[] = {0xF0, 0x09, 0x2B, 0xF7};
 
     SendLongMessage(2, scanRequest);
@@ -88,24 +50,22 @@ TEST_F(CompositeMidiServicesTest, TheSimulatorAnswersThroughTheCompositeWithItsH
     EXPECT_EQ(LogLines(), (std::vector<std::string>{
                               "In Open QZ4 Simulator ",
                               "Out Open QZ4 Simulator The operation completed successfully."}));
-    EXPECT_FALSE(backends.real.InputOpen());
+    EXPECT_FALSE(services.real.InputOpen());
 }
 
 TEST_F(CompositeMidiServicesTest, ARealDeviceIsOpenedInItsOwnBackend) {
-    inDialog.m_nDevice = 1;
-    view.OpenMidiIn();
+    OpenInput(1);
     SkipPendingInput();
 
-    backends.real.InjectSysex({0xF0, 0x7E, 0x00, 0xF7});
+    services.real.InjectSysex({0xF0, 0x7E, 0x00, 0xF7});
 
-    EXPECT_TRUE(backends.real.InputOpen());
+    EXPECT_TRUE(services.real.InputOpen());
     EXPECT_EQ(PendingBytes(), (std::vector<uint8_t>{0xF0, 0x7E, 0x00, 0xF7}));
     EXPECT_EQ(PendingEvents().at(0).handle, MidiInHandle);
 }
 
 TEST_F(CompositeMidiServicesTest, ANumberPastTheLastDeviceFailsToOpen) {
-    outDialog.m_nDevice = 2; // the output dialog's count line
-    view.OpenMidiOut();
+    OpenOutput(2); // the output dialog's count line
 
     EXPECT_EQ(view.m_bOutOpen, 0);
     EXPECT_EQ(LogLines(),

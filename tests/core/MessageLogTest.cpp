@@ -1,4 +1,4 @@
-#include "TestView.h"
+#include "MidiTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,26 +13,19 @@ protected:
     void TearDown() override { MessageLog.SetObserver(nullptr); }
 };
 
-std::vector<std::string> Lines() {
-    std::vector<std::string> lines;
-    for (int32_t n = 0; n < MessageLog.LogCount; ++n) {
-        lines.emplace_back(MessageLog.Line(n));
-    }
-    return lines;
-}
-
 TEST_F(MessageLogTest, AppendFormatsWhileAppendTextKeepsPercentSigns) {
     MessageLog.Append("In Open %s ", "QZ4 Simulator");
     MessageLog.AppendText("load 100%s done %d");
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"In Open QZ4 Simulator ", "load 100%s done %d"}));
+    EXPECT_EQ(LogLines(),
+              (std::vector<std::string>{"In Open QZ4 Simulator ", "load 100%s done %d"}));
 }
 
 TEST_F(MessageLogTest, AppendToLastCompletesTheNewestLine) {
     MessageLog.AppendText("first");
     MessageLog.Append("Out Open %s ", "Port A");
     MessageLog.AppendToLast("The operation completed successfully.");
-    EXPECT_EQ(Lines(), (std::vector<std::string>{
-                           "first", "Out Open Port A The operation completed successfully."}));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{
+                              "first", "Out Open Port A The operation completed successfully."}));
 }
 
 TEST_F(MessageLogTest, LinesAreCutTo511Characters) {
@@ -61,7 +54,7 @@ TEST_F(MessageLogTest, ClearStartsAgainAtTheFirstEntry) {
     MessageLog.Clear();
     EXPECT_EQ(MessageLog.LogCount, 0);
     MessageLog.AppendText("new");
-    EXPECT_EQ(Lines(), std::vector<std::string>{"new"});
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"new"});
     EXPECT_STREQ(MessageLog.LogLines[0], "new");
 }
 
@@ -69,7 +62,7 @@ TEST_F(MessageLogTest, AppendToLastOnAnEmptyLogWritesNothing) {
     MessageLog.AppendToLast("tail");
     EXPECT_EQ(MessageLog.LogCount, 0);
     MessageLog.AppendText("head");
-    EXPECT_EQ(Lines(), std::vector<std::string>{"head"});
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"head"});
 }
 
 struct Collector : MessageLogTable::LineObserver {
@@ -92,16 +85,6 @@ TEST_F(MessageLogTest, ObserverSeesEveryCompletedLineWholeAcrossWrapAndClear) {
     EXPECT_EQ(collector.lines.front(), "Out Open A ok");
     EXPECT_EQ(collector.lines[520], "519");
     EXPECT_EQ(collector.lines.back(), "after clear");
-}
-
-TEST_F(MessageLogTest, ClearScreenEmptiesTheLogAndAsksForARepaint) {
-    TestView view;
-    ASSERT_EQ(MessageLog.LogCount, 6);
-    view.OnClearScreen();
-    EXPECT_EQ(MessageLog.LogCount, 0);
-    EXPECT_EQ(view.invalidations, 1);
-    EXPECT_EQ(view.m_scanCount, 0);
-    EXPECT_EQ(view.m_stripLength, 93);
 }
 
 } // namespace

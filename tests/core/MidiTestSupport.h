@@ -69,6 +69,11 @@ template <typename Predicate> bool WaitUntil(Predicate done) {
     return true;
 }
 
+// The device services a fixture installs; a test's own bundle of services names its entry.
+template <typename Services> MidiServices& Installed(Services& services) {
+    return services;
+}
+
 // A view with both port dialogs and the given device services installed, over a clean
 // process state; what a test leaves open is closed the way the view's destructor does.
 template <typename Services> class PortLayerFixture : public ::testing::Test {
@@ -76,7 +81,7 @@ protected:
     void SetUp() override {
         ResetProcessState();
         ResetMidiPortLayer();
-        SetMidiServices(&services);
+        SetMidiServices(&Installed(services));
         view.m_pInPortDlg = &inDialog;
         view.m_pOutPortDlg = &outDialog;
     }

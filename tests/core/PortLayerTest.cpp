@@ -78,9 +78,13 @@ TEST_F(PortLayer, AFailedInputCloseLeavesThePortMarkedOpenAndSaysSo) {
                                  "midiInClose failed THIS may be BAD"}));
 }
 
-TEST_F(PortLayer, ClosingAClosedInputReturnsZeroAndDoesNothing) {
+TEST_F(PortLayer, ClosingClosedPortsOrShuttingDownWithNoneOpenDoesNothing) {
     EXPECT_EQ(view.CloseMidiIn(), 0);
+    view.CloseMidiOut();
+    view.ClosePortsAtShutdown();
 
+    EXPECT_EQ(view.m_bInOpen, 0);
+    EXPECT_EQ(view.m_bOutOpen, 0);
     EXPECT_EQ(LogLines(), Lines{});
     EXPECT_EQ(services.Calls(), Calls{});
 }
@@ -131,14 +135,6 @@ TEST_F(PortLayer, AFailedOutputCloseLeavesThePortMarkedOpenWithTheErrorText) {
     EXPECT_EQ(view.m_bOutOpen, 1);
     EXPECT_EQ(LogLines()[1],
               "Out Close Scripted Out 0 MIDI buffers are still queued on the device.");
-}
-
-TEST_F(PortLayer, ClosingAClosedOutputDoesNothing) {
-    view.CloseMidiOut();
-
-    EXPECT_EQ(view.m_bOutOpen, 0);
-    EXPECT_EQ(LogLines(), Lines{});
-    EXPECT_EQ(services.Calls(), Calls{});
 }
 
 TEST_F(PortLayer, WithoutPortDialogsBothOpensFailWithTheirLines) {
@@ -264,13 +260,6 @@ TEST_F(PortLayer, ShutdownClosesTheInputThroughItsCloseAndTheOutputSilently) {
                                  "In Close Scripted In 0 "}));
     EXPECT_EQ(services.Calls().back(), "OutClose");
     EXPECT_FALSE(services.InputOpen());
-}
-
-TEST_F(PortLayer, ShutdownWithBothPortsClosedClosesNothing) {
-    view.ClosePortsAtShutdown();
-
-    EXPECT_EQ(LogLines(), Lines{});
-    EXPECT_EQ(services.Calls(), Calls{});
 }
 
 } // namespace

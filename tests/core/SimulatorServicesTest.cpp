@@ -1,5 +1,6 @@
 #include "midi/SimulatorServices.h"
 #include "MidiTestSupport.h"
+#include "SysexFeed.h"
 #include "midi/MidiMessageKinds.h"
 #include "midi/SendLongMessage.h"
 #include "sim/Qz4Model.h"
@@ -10,22 +11,12 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 const Bytes kScanRequest{0xF0, 0x09, 0x2B, 0xF7};
 const Bytes kSetupTextRequest{0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7};
 const Bytes kSetupInformationRequest{0xF0, 0x09, 0x2A, 0xF7};
 
 void Send(const Bytes& message) {
     SendLongMessage(static_cast<uint32_t>(message.size() - 2), message.data());
-}
-
-Bytes Concat(const std::vector<Bytes>& parts) {
-    Bytes all;
-    for (const Bytes& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
 }
 
 using Simulator = PortLayerFixture<SimulatorServices>;

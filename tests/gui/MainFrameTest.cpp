@@ -77,7 +77,7 @@ private slots:
                  QStringList({"&About WinTesselTest..."}));
     }
 
-    void menuStatesAreTheResourceStates() {
+    void menuStatesAreTheResourceStatesAndMarksStayWhenChosen() {
         FrameFixture f;
         using namespace CommandId;
         for (int id : {MidiInPortSelect, MidiOutPortSelect, StartTimer, StopTimer, StripStatistics,
@@ -92,14 +92,11 @@ private slots:
         for (int id : {StartTimer, StopTimer, ClearScreen}) {
             QVERIFY(f.frame->CommandAction(id)->isChecked());
         }
-    }
-
-    void markedMenuItemsKeepTheirMarkWhenChosen() {
-        FrameFixture f;
-        f.frame->CommandAction(CommandId::StartTimer)->trigger();
-        f.frame->CommandAction(CommandId::ClearScreen)->trigger();
-        QVERIFY(f.frame->CommandAction(CommandId::StartTimer)->isChecked());
-        QVERIFY(f.frame->CommandAction(CommandId::ClearScreen)->isChecked());
+        // Marked items keep their mark when chosen.
+        f.frame->CommandAction(StartTimer)->trigger();
+        f.frame->CommandAction(ClearScreen)->trigger();
+        QVERIFY(f.frame->CommandAction(StartTimer)->isChecked());
+        QVERIFY(f.frame->CommandAction(ClearScreen)->isChecked());
     }
 
     void toolbarHasTheButtonsInOrderWithEditButtonsDisabled() {

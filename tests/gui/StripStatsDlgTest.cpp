@@ -1,4 +1,7 @@
 #include "stats/StripStatsDlg.h"
+#include "../core/ExampleTexts.h"
+#include "../core/ReceivedScans.h"
+#include "../core/TestView.h"
 #include "FrameFixture.h"
 #include "app/CommandIds.h"
 #include "app/DialogUnits.h"
@@ -17,25 +20,10 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <initializer_list>
+#include <iterator>
 #include <memory>
 
 namespace {
-
-class WindowlessView : public ScannerView {
-protected:
-    uint32_t PlatformSetTimer(uint32_t id, uint32_t) override { return id; }
-    void PlatformKillTimer(uint32_t) override {}
-    void InvalidateView() override {}
-};
-
-void ReceiveOneSensorScans(ScannerView& view, std::initializer_list<int> samples) {
-    for (int sample : samples) {
-        view.m_history[0][view.m_scanCount % 256] = static_cast<uint8_t>(sample);
-        view.m_scanLength = 1;
-        ++view.m_scanCount;
-    }
-}
 
 // Answers the next message box with OK and keeps its text.
 class MessageBoxWatcher {
@@ -71,7 +59,7 @@ class StripStatsDlgTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<WindowlessView> m_view;
+    std::unique_ptr<TestView> m_view;
     std::unique_ptr<CStripStatsDlg> m_dlg;
 
     QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(m_dlg->GetDlgItem(id)); }
@@ -87,7 +75,7 @@ private slots:
     void init() {
         MessageLog.Clear();
         ResetInputRings();
-        m_view = std::make_unique<WindowlessView>();
+        m_view = std::make_unique<TestView>();
         m_dlg = std::make_unique<CStripStatsDlg>(m_view.get());
     }
     void cleanup() {
@@ -164,25 +152,15 @@ private slots:
         OpenExample();
         QVERIFY(m_dlg->isVisible());
         QVERIFY(m_dlg->HasWindow());
-        const std::pair<int, const char*> expected[] = {
-            {1015, "  4"},
-            {1003, "10"},
-            {1005, "0.707107"},
-            {1006, "2"},
-            {1010, "1"},
-            {1007, "1"},
-            {1008, "2   50.00 percent"},
-            {1009, "+1 = 1   -1 = 1  total % 50.000 "},
-            {1014, "+2 = 0   -2 = 0  total % 0.000"},
-            {1013, "# >= 3 0 total % 0.000"},
-        };
-        for (const auto& [id, text] : expected) {
-            QCOMPARE(Edit(id)->text(), QString::fromLatin1(text));
+        // The edit boxes in the order of the figures they show.
+        const int ids[] = {1015, 1003, 1005, 1006, 1010, 1007, 1008, 1009, 1014, 1013};
+        for (size_t n = 0; n < std::size(ids); ++n) {
+            QCOMPARE(Edit(ids[n])->text().toStdString(), kOneSensorExampleFields[n].second);
         }
         QCOMPARE(List()->count(), 0);
     }
 
-    void copyStatsListsTheHistogramAndPutsItOnTheClipboard() {
+    void eachCopyStatsPressListsTheHistogramAndPutsAllOfItOnTheClipboard() {
         OpenExample();
         QApplication::clipboard()->clear();
         QTest::mouseClick(Button(1012), Qt::LeftButton);
@@ -198,42 +176,41 @@ private slots:
         QCOMPARE(lines.first(), QStringLiteral("item   0:    0     2"));
         QCOMPARE(lines[128], QStringLiteral("item 128:  -128     0"));
         QCOMPARE(lines.last(), QStringLiteral("item 255:   -1     1"));
-    }
 
-    void twoPressesLeave512LinesNumberedTo511() {
-        OpenExample();
         QTest::mouseClick(Button(1012), Qt::LeftButton);
-        QTest::mouseClick(Button(1012), Qt::LeftButton);
-
         QCOMPARE(List()->count(), 512);
-        const QStringList lines = Lines(QApplication::clipboard()->text());
-        QCOMPARE(lines.size(), 512);
-        QCOMPARE(lines[256], QStringLiteral("item 256:    0     2"));
-        QCOMPARE(lines.last(), QStringLiteral("item 511:   -1     1"));
+        const QStringList twice = Lines(QApplication::clipboard()->text());
+        QCOMPARE(twice.size(), 512);
+        QCOMPARE(twice[256], QStringLiteral("item 256:    0     2"));
+        QCOMPARE(twice.last(), QStringLiteral("item 511:   -1     1"));
     }
 
-    void okWithANonNumberInTheFloatFieldComplainsAndStays() {
+    void okWithANonNumberComplainsAndStays_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("complaint");
+        QTest::addColumn<float>("avgDeviation");
+        // The faulty field keeps its value; fields before it are read back from their text.
+        QTest::newRow("float") << 1005 << "0.7x"
+                               << "Please enter a number." << 0.70710677f;
+        QTest::newRow("integer") << 1007 << "1.5"
+                                 << "Please enter an integer." << 0.707107f;
+    }
+
+    void okWithANonNumberComplainsAndStays() {
+        QFETCH(int, id);
+        QFETCH(QString, typed);
+        QFETCH(QString, complaint);
+        QFETCH(float, avgDeviation);
         OpenExample();
-        Edit(1005)->setText(QStringLiteral("0.7x"));
+        Edit(id)->setText(typed);
         MessageBoxWatcher watcher;
         QTest::mouseClick(Button(1), Qt::LeftButton);
 
-        QCOMPARE(watcher.Texts(), QStringList{QStringLiteral("Please enter a number.")});
+        QCOMPARE(watcher.Texts(), QStringList{complaint});
         QVERIFY(m_dlg->isVisible());
-        QCOMPARE(m_dlg->m_avgDeviation, 0.70710677f);
-    }
-
-    void okWithANonNumberInAnIntegerFieldComplainsAndStays() {
-        OpenExample();
-        Edit(1007)->setText(QStringLiteral("1.5"));
-        MessageBoxWatcher watcher;
-        QTest::mouseClick(Button(1), Qt::LeftButton);
-
-        QCOMPARE(watcher.Texts(), QStringList{QStringLiteral("Please enter an integer.")});
-        QVERIFY(m_dlg->isVisible());
-        // Fields before the faulty one have been read back; the faulty one keeps focus.
-        QCOMPARE(m_dlg->m_avgDeviation, 0.707107f);
-        QCOMPARE(m_dlg->focusWidget(), Edit(1007));
+        QCOMPARE(m_dlg->m_avgDeviation, avgDeviation);
+        QCOMPARE(m_dlg->focusWidget(), Edit(id));
     }
 
     void okReadsTheFieldsBackAndHides() {
