@@ -96,68 +96,38 @@ TEST_F(SysexDecoder, FrameSplitOverTwoRunsIsDecodedOnceAtItsF7) {
     EXPECT_EQ(view->m_scanCount, 1);
 }
 
-struct ScanCase {
-    const char* name;
-    Bytes bytes;
-    int count;
-    int length;
-    Bytes values;       // the first of the 140 values, the rest 0
-    Bytes newestColumn; // the first sensors of the newest history column, the rest 0
-};
+TEST_F(SysexDecoder, ScanPacketStoresValuesHighNibbleFirstInValuesAndHistory) {
+    Deliver(*view, {0xF0, 0x09, 0x15, 0x01, 0x02, 0x03, 0x04, 0xF7});
 
-void PrintTo(const ScanCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class SysexDecoderScans : public SysexDecoderFixture,
-                          public ::testing::WithParamInterface<ScanCase> {};
-
-TEST_P(SysexDecoderScans, ScanPacketsSetCountLengthValuesAndTheNewestHistoryColumn) {
-    Deliver(*view, GetParam().bytes);
-
-    EXPECT_EQ(view->m_scanCount, GetParam().count);
-    EXPECT_EQ(view->m_scanLength, GetParam().length);
-    EXPECT_EQ(Values(), ValuesStartingWith(GetParam().values));
-    Bytes column(ScannerState::kHistorySensors, 0);
-    Bytes expectedColumn = column;
-    std::copy(GetParam().newestColumn.begin(), GetParam().newestColumn.end(),
-              expectedColumn.begin());
-    for (int sensor = 0; sensor < ScannerState::kHistorySensors; ++sensor) {
-        column[sensor] = view->m_history[sensor][GetParam().count - 1];
-    }
-    EXPECT_EQ(column, expectedColumn);
+    EXPECT_EQ(Values(), ValuesStartingWith({0x12, 0x34}));
+    EXPECT_EQ(view->m_scanLength, 2);
+    EXPECT_EQ(view->m_scanCount, 1);
+    EXPECT_EQ(view->m_history[0][0], 0x12);
+    EXPECT_EQ(view->m_history[1][0], 0x34);
+    EXPECT_EQ(HistoryRow(2), Bytes(ScannerState::kHistoryScans, 0));
     EXPECT_EQ(NewLines(), std::vector<std::string>{});
 }
 
-const ScanCase kScans[] = {
-    {"ValuesTravelHighNibbleFirst",
-     {0xF0, 0x09, 0x15, 0x01, 0x02, 0x03, 0x04, 0xF7},
-     1,
-     2,
-     {0x12, 0x34},
-     {0x12, 0x34}},
-    {"OddPayloadTakesF7AsLowNibble",
-     {0xF0, 0x09, 0x15, 0x01, 0x02, 0x03, 0xF7},
-     1,
-     2,
-     {0x12, 0x37},
-     {0x12, 0x37}},
-    {"PacketWithoutValuesStillCounts",
-     Concat({ScanFrame({0x55, 0x66, 0x77}), {0xF0, 0x09, 0x15, 0xF7}}),
-     2,
-     0,
-     {0x55, 0x66, 0x77},
-     {}},
-    {"ShorterScanKeepsTheValuesOfSensorsBeyondIt",
-     Concat({ScanFrame({1, 2, 3, 4}), ScanFrame({9})}),
-     2,
-     1,
-     {9, 2, 3, 4},
-     {9}},
-};
+TEST_F(SysexDecoder, ScanPacketWithOddPayloadTakesF7AsLowNibble) {
+    Deliver(*view, {0xF0, 0x09, 0x15, 0x01, 0x02, 0x03, 0xF7});
+    EXPECT_EQ(view->m_scanLength, 2);
+    EXPECT_EQ(Values(), ValuesStartingWith({0x12, 0x37}));
+}
 
-INSTANTIATE_TEST_SUITE_P(Packets, SysexDecoderScans, ::testing::ValuesIn(kScans),
-                         [](const auto& info) { return std::string(info.param.name); });
+TEST_F(SysexDecoder, ScanPacketWithoutValuesStillCounts) {
+    Deliver(*view, ScanFrame({0x55, 0x66, 0x77}));
+    Deliver(*view, {0xF0, 0x09, 0x15, 0xF7});
+
+    EXPECT_EQ(view->m_scanLength, 0);
+    EXPECT_EQ(view->m_scanCount, 2);
+    EXPECT_EQ(Values(), ValuesStartingWith({0x55, 0x66, 0x77}));
+}
+
+TEST_F(SysexDecoder, ShorterScanKeepsTheValuesOfSensorsBeyondIt) {
+    Deliver(*view, Concat({ScanFrame({1, 2, 3, 4}), ScanFrame({9})}));
+    EXPECT_EQ(view->m_scanLength, 1);
+    EXPECT_EQ(Values(), ValuesStartingWith({9, 2, 3, 4}));
+}
 
 TEST_F(SysexDecoder, HistoryAfter300PacketsHoldsTheLastInColumn43) {
     for (int packet = 1; packet <= 300; ++packet) {
