@@ -1,5 +1,6 @@
 #include "midi/RtMidiInputPort.h"
 
+#include "midi/JackServerWatch.h"
 #include "midi/MidiMessageKinds.h"
 #include "midi/RtMidiApi.h"
 
@@ -85,9 +86,12 @@ MidiResult RtMidiInputPort::Open(MidiHandle handle, unsigned index, const std::s
         return result;
     }
 
+    std::lock_guard lock(m_ownEvents);
     m_callback = callback;
     m_instance = instance;
     m_inSysex = false;
+    m_device = expectedName;
+    m_lost.store(false);
     m_startNanoseconds.store(NowNanoseconds());
     m_handle.store(handle, std::memory_order_release);
     DeliverFromDriverSide(kMimOpen, nullptr, 0);
@@ -99,7 +103,8 @@ MidiResult RtMidiInputPort::Start() {
         return MidiResult::InvalidHandle;
     }
     m_startNanoseconds.store(NowNanoseconds());
-    m_accepting.store(true);
+    std::lock_guard lock(m_ownEvents);
+    m_accepting.store(!m_lost.load());
     return MidiResult::NoError;
 }
 
@@ -148,6 +153,7 @@ MidiResult RtMidiInputPort::Reset() {
         returned[count++] = header;
     }
     if (count > 0) {
+        std::lock_guard lock(m_ownEvents);
         DeliverFromDriverSide(kMimLongData, returned, count);
     }
     m_inSysex = false;
@@ -162,14 +168,47 @@ MidiResult RtMidiInputPort::Close() {
         return MidiResult::StillPlaying;
     }
     m_accepting.store(false);
-    BeginCall();
-    m_in->closePort();
-    EndCall();
+    if (m_in) {
+        BeginCall();
+        m_in->closePort();
+        EndCall();
+    }
     WaitUntilIdle();
+    std::lock_guard lock(m_ownEvents);
     DeliverFromDriverSide(kMimClose, nullptr, 0);
     m_handle.store(0, std::memory_order_release);
     m_callback = nullptr;
+    m_device.clear();
     return MidiResult::NoError;
+}
+
+void RtMidiInputPort::ReportLoss(uint32_t code) {
+    std::lock_guard lock(m_ownEvents);
+    ReportLossLocked(code);
+}
+
+void RtMidiInputPort::ReportLossOf(const char* portName, uint32_t code) {
+    std::lock_guard lock(m_ownEvents);
+    if (m_device == portName) {
+        ReportLossLocked(code);
+    }
+}
+
+void RtMidiInputPort::ReportLossLocked(uint32_t code) {
+    if (Handle() == 0 || m_lost.exchange(true)) {
+        return;
+    }
+    m_accepting.store(false);
+    WaitUntilIdle();
+    Deliver(kMimError, code);
+}
+
+void RtMidiInputPort::AbandonClient() {
+    if (!m_in) {
+        return;
+    }
+    m_accepting.store(false);
+    KeepAbandoned(m_in.release());
 }
 
 void RtMidiInputPort::OnMessage(double, std::vector<unsigned char>* message, void* self) {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -39,6 +40,16 @@ public:
     // The handle while open, else 0. Read on the driver thread too.
     MidiHandle Handle() const { return m_handle.load(std::memory_order_acquire); }
 
+    // The device this port is open on, or the MIDI system, went away: input stops and
+    // the callback gets one kMimError with `code` (an RtMidiError::Type). The port stays
+    // open until it is closed. Called on a thread of the MIDI system, not the window's.
+    void ReportLoss(uint32_t code);
+    // Reports the loss when the port is open on the device named `portName`.
+    void ReportLossOf(const char* portName, uint32_t code);
+    // The MIDI system went away: the RtMidi object is abandoned, never called again;
+    // the next open makes a new one.
+    void AbandonClient();
+
 private:
     static void OnMessage(double delta, std::vector<unsigned char>* message, void* self);
     static void OnError(RtMidiError::Type type, const std::string& text, void* self);
@@ -50,6 +61,8 @@ private:
     void WaitUntilIdle() const;
     // Delivers an event of the port's own from a thread that is not the caller's.
     void DeliverFromDriverSide(uint32_t message, MidiHeader* const* headers, int count);
+    // With m_ownEvents held.
+    void ReportLossLocked(uint32_t code);
     // Around the window thread's RtMidi calls: what RtMidi reports meanwhile is the
     // call's result.
     void BeginCall();
@@ -60,6 +73,13 @@ private:
     std::atomic<MidiHandle> m_handle{0};
     MidiInProc m_callback = nullptr;
     uintptr_t m_instance = 0;
+
+    // Events the port delivers itself (open, reset, close, loss) come from one thread
+    // at a time; the device name is what a loss is matched against. Never taken on the
+    // thread that RtMidi calls back on.
+    std::mutex m_ownEvents;
+    std::string m_device;
+    std::atomic<bool> m_lost{false};
 
     std::atomic<bool> m_accepting{false};
     std::atomic<int> m_inFlight{0};

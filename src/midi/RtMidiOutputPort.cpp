@@ -1,5 +1,6 @@
 #include "midi/RtMidiOutputPort.h"
 
+#include "midi/JackServerWatch.h"
 #include "midi/RtMidiApi.h"
 
 void RtMidiOutputPort::OnError(RtMidiError::Type type, const std::string&, void* self) {
@@ -41,6 +42,9 @@ MidiResult RtMidiOutputPort::Send(const uint8_t* bytes, size_t size) {
     if (m_handle == 0) {
         return MidiResult::InvalidHandle;
     }
+    if (!m_out) {
+        return MidiResult::NoDevice;
+    }
     m_failed = false;
     m_out->sendMessage(bytes, size);
     return m_failed ? ResultOfRtMidiError(m_error) : MidiResult::NoError;
@@ -50,7 +54,15 @@ MidiResult RtMidiOutputPort::Close() {
     if (m_handle == 0) {
         return MidiResult::InvalidHandle;
     }
-    m_out->closePort();
+    if (m_out) {
+        m_out->closePort();
+    }
     m_handle = 0;
     return MidiResult::NoError;
+}
+
+void RtMidiOutputPort::AbandonClient() {
+    if (m_out) {
+        KeepAbandoned(m_out.release());
+    }
 }

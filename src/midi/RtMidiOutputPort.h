@@ -21,6 +21,9 @@ public:
     MidiResult Send(const uint8_t* bytes, size_t size);
     MidiResult Close();
     MidiHandle Handle() const { return m_handle; }
+    // The MIDI system went away: the RtMidi object is abandoned, never called again;
+    // sends fail until the port is closed, and the next open makes a new one.
+    void AbandonClient();
 
 private:
     static void OnError(RtMidiError::Type type, const std::string& text, void* self);

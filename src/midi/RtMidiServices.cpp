@@ -36,28 +36,92 @@ RtMidiServices::RtMidiServices(const std::string& forcedApi) {
     std::string reasons;
     for (RtMidi::Api api : CandidateMidiApis(forcedApi, &reasons)) {
         std::string why;
-        if (!MidiApiReachable(api, &why)) {
-            reasons += (reasons.empty() ? "" : "; ") + RtMidi::getApiDisplayName(api) + ": " + why;
-            continue;
-        }
-        try {
-            auto in = std::make_unique<RtMidiIn>(api, "WinTesselTest");
-            auto out = std::make_unique<RtMidiOut>(api, "WinTesselTest");
-            in->setErrorCallback(IgnoreListingError, nullptr);
-            out->setErrorCallback(IgnoreListingError, nullptr);
-            m_listIn = std::move(in);
-            m_listOut = std::move(out);
-            m_api = api;
+        if (Connect(api, &why)) {
             return;
-        } catch (const RtMidiError& error) {
-            reasons += (reasons.empty() ? "" : "; ") + RtMidi::getApiDisplayName(api) + ": " +
-                       error.getMessage();
         }
+        reasons += (reasons.empty() ? "" : "; ") + RtMidi::getApiDisplayName(api) + ": " + why;
     }
     m_unavailable = "no MIDI system can be reached (" + reasons + ")";
 }
 
-RtMidiServices::~RtMidiServices() = default;
+RtMidiServices::~RtMidiServices() {
+    LetGoOfLostServer();
+}
+
+bool RtMidiServices::Connect(RtMidi::Api api, std::string* reason) {
+    if (!MidiApiReachable(api, reason)) {
+        return false;
+    }
+    try {
+        auto in = std::make_unique<RtMidiIn>(api, "WinTesselTest");
+        auto out = std::make_unique<RtMidiOut>(api, "WinTesselTest");
+        in->setErrorCallback(IgnoreListingError, nullptr);
+        out->setErrorCallback(IgnoreListingError, nullptr);
+        m_listIn = std::move(in);
+        m_listOut = std::move(out);
+    } catch (const RtMidiError& error) {
+        *reason = error.getMessage();
+        return false;
+    }
+    m_api = api;
+    m_unavailable.clear();
+    m_serverLost = false;
+    if (api == RtMidi::UNIX_JACK) {
+        m_watch = JackServerWatch::Start(OnServerGone, OnPortGone, this);
+    }
+    return true;
+}
+
+void RtMidiServices::LetGoOfLostServer() {
+    if (!m_watch || !m_watch->ServerGone()) {
+        return;
+    }
+    for (auto& port : m_inputs) {
+        if (port) {
+            port->AbandonClient();
+        }
+    }
+    for (auto& port : m_outputs) {
+        if (port) {
+            port->AbandonClient();
+        }
+    }
+    KeepAbandoned(m_listIn.release());
+    KeepAbandoned(m_listOut.release());
+    m_watch.reset();
+    m_serverLost = true;
+    m_inListed = m_outListed = false;
+    m_unavailable = "no MIDI system can be reached (" + RtMidi::getApiDisplayName(m_api) +
+                    ": the server went away)";
+}
+
+void RtMidiServices::FollowServer() {
+    LetGoOfLostServer();
+    if (!m_serverLost) {
+        return;
+    }
+    std::string why;
+    if (!Connect(m_api, &why)) {
+        m_unavailable =
+            "no MIDI system can be reached (" + RtMidi::getApiDisplayName(m_api) + ": " + why + ")";
+    }
+}
+
+void RtMidiServices::OnServerGone(void* self) {
+    for (auto& slot : static_cast<RtMidiServices*>(self)->m_inputSlots) {
+        if (RtMidiInputPort* port = slot.load(std::memory_order_acquire)) {
+            port->ReportLoss(RtMidiError::DRIVER_ERROR);
+        }
+    }
+}
+
+void RtMidiServices::OnPortGone(const char* portName, void* self) {
+    for (auto& slot : static_cast<RtMidiServices*>(self)->m_inputSlots) {
+        if (RtMidiInputPort* port = slot.load(std::memory_order_acquire)) {
+            port->ReportLossOf(portName, RtMidiError::INVALID_DEVICE);
+        }
+    }
+}
 
 RtMidiInputPort* RtMidiServices::Input(MidiHandle handle) const {
     RtMidiInputPort* port = m_inputSlots[SlotOf(handle)].load(std::memory_order_acquire);
@@ -70,11 +134,13 @@ RtMidiOutputPort* RtMidiServices::Output(MidiHandle handle) const {
 }
 
 void RtMidiServices::ListInputs() {
+    FollowServer();
     m_inNames = m_listIn ? PortNames(*m_listIn) : std::vector<std::string>{};
     m_inListed = true;
 }
 
 void RtMidiServices::ListOutputs() {
+    FollowServer();
     m_outNames = m_listOut ? PortNames(*m_listOut) : std::vector<std::string>{};
     m_outListed = true;
 }
@@ -93,6 +159,7 @@ MidiResult RtMidiServices::InGetDevCaps(uint32_t device, MidiInCaps* caps) {
 
 MidiResult RtMidiServices::InOpen(MidiHandle* handle, uint32_t device, MidiInProc callback,
                                   uintptr_t instance) {
+    LetGoOfLostServer();
     if (!m_inListed) {
         ListInputs();
     }
@@ -147,6 +214,7 @@ MidiResult RtMidiServices::InReset(MidiHandle handle) {
 }
 
 MidiResult RtMidiServices::InClose(MidiHandle handle) {
+    LetGoOfLostServer();
     RtMidiInputPort* port = Input(handle);
     return port != nullptr ? port->Close() : MidiResult::InvalidHandle;
 }
@@ -164,6 +232,7 @@ MidiResult RtMidiServices::OutGetDevCaps(uint32_t device, MidiOutCaps* caps) {
 }
 
 MidiResult RtMidiServices::OutOpen(MidiHandle* handle, uint32_t device, MidiOutProc, uintptr_t) {
+    LetGoOfLostServer();
     if (!m_outListed) {
         ListOutputs();
     }
@@ -213,6 +282,7 @@ MidiResult RtMidiServices::OutUnprepareHeader(MidiHandle handle, MidiHeader* hea
 }
 
 MidiResult RtMidiServices::OutLongMsg(MidiHandle handle, MidiHeader* header) {
+    LetGoOfLostServer();
     RtMidiOutputPort* port = Output(handle);
     if (port == nullptr) {
         return MidiResult::InvalidHandle;
@@ -226,6 +296,7 @@ MidiResult RtMidiServices::OutLongMsg(MidiHandle handle, MidiHeader* header) {
 }
 
 MidiResult RtMidiServices::OutClose(MidiHandle handle) {
+    LetGoOfLostServer();
     RtMidiOutputPort* port = Output(handle);
     return port != nullptr ? port->Close() : MidiResult::InvalidHandle;
 }

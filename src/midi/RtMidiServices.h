@@ -1,5 +1,6 @@
 #pragma once
 
+#include "midi/JackServerWatch.h"
 #include "midi/MidiServices.h"
 #include "midi/RtMidiInputPort.h"
 #include "midi/RtMidiOutputPort.h"
@@ -14,6 +15,8 @@
 // The real MIDI system through RtMidi: every port RtMidi reports, in its order. The
 // API is the one named (or WINTESSELTEST_MIDI_API), else ALSA and then JACK; when none
 // can be reached the backend lists no device and says why in UnavailableReason.
+// On JACK, an open input whose device or server goes away gets a kMimError; after the
+// server has gone, every listing looks for it again, and ports open anew once it is back.
 class RtMidiServices final : public MidiServices {
 public:
     static constexpr int kMaxOpenPorts = 16; // per direction
@@ -58,6 +61,17 @@ private:
     void ListInputs();
     void ListOutputs();
 
+    bool Connect(RtMidi::Api api, std::string* reason);
+    // Before any RtMidi call on the window thread: once the JACK server has gone, every
+    // RtMidi object made for it is abandoned (using one after a server of that name is
+    // back crashes inside the JACK library).
+    void LetGoOfLostServer();
+    // Before a listing: a server that went away is looked for again.
+    void FollowServer();
+    // On JACK's notification thread.
+    static void OnServerGone(void* self);
+    static void OnPortGone(const char* portName, void* self);
+
     RtMidi::Api m_api = RtMidi::UNSPECIFIED;
     std::string m_unavailable;
     // One client per direction for listing, kept rather than made per listing.
@@ -73,4 +87,8 @@ private:
     std::atomic<RtMidiInputPort*> m_inputSlots[kMaxOpenPorts] = {};
     std::unique_ptr<RtMidiInputPort> m_inputs[kMaxOpenPorts];
     std::unique_ptr<RtMidiOutputPort> m_outputs[kMaxOpenPorts];
+
+    bool m_serverLost = false;
+    // Last, so that it is gone, and its callbacks with it, before the ports.
+    std::unique_ptr<JackServerWatch> m_watch;
 };

@@ -52,12 +52,13 @@ public:
 
     bool Ready() const { return m_ready; }
 
-    // Returns the exit status, or -1 when it did not exit normally.
-    int Stop() {
+    // Returns the exit status, or -1 when it did not exit normally. SIGKILL ends it as
+    // if it crashed or its device was unplugged.
+    int Stop(int signal = SIGTERM) {
         if (m_pid <= 0) {
             return m_status;
         }
-        kill(m_pid, SIGTERM);
+        kill(m_pid, signal);
         int status = 0;
         waitpid(m_pid, &status, 0);
         m_pid = -1;

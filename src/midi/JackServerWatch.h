@@ -1,0 +1,41 @@
+#pragma once
+
+#include <jack/jack.h>
+
+#include <atomic>
+#include <memory>
+
+// A JACK client of the backend's own that hears what RtMidi does not pass on: the
+// server going away, and ports going away (a device unplugged, the program that played
+// one ended). Its callbacks run on JACK's notification thread.
+class JackServerWatch {
+public:
+    using ServerGoneCallback = void (*)(void* context);
+    using PortGoneCallback = void (*)(const char* portName, void* context);
+
+    // Nullptr when the server can't be reached.
+    static std::unique_ptr<JackServerWatch> Start(ServerGoneCallback serverGone,
+                                                  PortGoneCallback portGone, void* context);
+    // Closes the client; once the server has gone, the client is abandoned instead.
+    ~JackServerWatch();
+    JackServerWatch(const JackServerWatch&) = delete;
+    JackServerWatch& operator=(const JackServerWatch&) = delete;
+
+    bool ServerGone() const { return m_gone.load(std::memory_order_acquire); }
+
+private:
+    JackServerWatch(ServerGoneCallback serverGone, PortGoneCallback portGone, void* context);
+    static void OnShutdown(jack_status_t code, const char* reason, void* self);
+    static void OnPortRegistration(jack_port_id_t port, int registered, void* self);
+
+    jack_client_t* m_client = nullptr;
+    ServerGoneCallback m_serverGone;
+    PortGoneCallback m_portGone;
+    void* m_context;
+    std::atomic<bool> m_gone{false};
+};
+
+// Keeps an object of a JACK client whose server has gone for the rest of the process,
+// never used again: once any client of the process reaches a server again, the JACK
+// library frees what such clients hold, and closing or using one then crashes.
+void KeepAbandoned(const void* object);
