@@ -96,7 +96,8 @@ bool ParseInt(const QString& text, int* value) {
 } // namespace
 
 CStripStatsDlg::CStripStatsDlg(ScannerView* view, QWidget* parent)
-    : QDialog(parent), StripStatsMonitor(view) {
+    : QDialog(parent), StripStatsMonitor(view),
+      m_clipboard([] { return QGuiApplication::clipboard(); }) {
     setObjectName(QStringLiteral("CStripStatsDlg"));
     setWindowTitle(QStringLiteral("Tessel Strip Statistic Monitor"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -271,7 +272,7 @@ void CStripStatsDlg::OnCopyStats() {
         m_list->addItem(FromLatin1(lines[n]));
     }
     // Without a clipboard to be had, it is left as it was.
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+    if (QClipboard* clipboard = m_clipboard()) {
         clipboard->setText(FromLatin1(text));
     }
 }

@@ -5,6 +5,10 @@
 #include <QDialog>
 #include <QHash>
 
+#include <functional>
+#include <utility>
+
+class QClipboard;
 class QLineEdit;
 class QListWidget;
 class ScannerView;
@@ -36,6 +40,11 @@ public:
     void OnCancel();
     void OnCopyStats();
 
+    // Where "Copy Stats to Buffer" puts its text: the application's clipboard, or
+    // nullptr when it can't be had, and the clipboard is then left as it was.
+    using ClipboardSource = std::function<QClipboard*()>;
+    void SetClipboardSource(ClipboardSource source) { m_clipboard = std::move(source); }
+
 public slots:
     void accept() override;
     void reject() override;
@@ -51,4 +60,5 @@ private:
     QHash<int, QWidget*> m_controls;
     QListWidget* m_list = nullptr;
     bool m_hasWindow = false;
+    ClipboardSource m_clipboard;
 };

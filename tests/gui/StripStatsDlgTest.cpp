@@ -185,6 +185,16 @@ private slots:
         QCOMPARE(twice.last(), QStringLiteral("item 511:   -1     1"));
     }
 
+    void copyStatsWhenTheClipboardCannotBeHadListsTheHistogramAndLeavesTheClipboard() {
+        OpenExample();
+        QApplication::clipboard()->setText(QStringLiteral("someone else's text"));
+        m_dlg->SetClipboardSource([] { return nullptr; });
+        QTest::mouseClick(Button(1012), Qt::LeftButton);
+
+        QCOMPARE(List()->count(), 256);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("someone else's text"));
+    }
+
     void okWithANonNumberComplainsAndStays_data() {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("typed");
