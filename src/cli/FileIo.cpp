@@ -34,7 +34,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         return false;
     }
     const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size || !file.commit()) {
+    // A write error that shows only while the buffer is flushed (a full disk) is not
+    // always reported by commit(), which would then put an empty file in place of the
+    // old one: flush first.
+    if (file.write(bytes.data(), size) != size || !file.flush() || !file.commit()) {
         *error = Describe("can't write", path, file.errorString());
         file.cancelWriting();
         return false;
