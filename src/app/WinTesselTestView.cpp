@@ -71,9 +71,13 @@ void ShowPortDialog(CMidiPortDlg* dialog) {
 
 } // namespace
 
-void CWinTesselTestView::OnMidiInPortSelect() { ShowPortDialog(m_inPortDlg.get()); }
+void CWinTesselTestView::OnMidiInPortSelect() {
+    ShowPortDialog(m_inPortDlg.get());
+}
 
-void CWinTesselTestView::OnMidiOutPortSelect() { ShowPortDialog(m_outPortDlg.get()); }
+void CWinTesselTestView::OnMidiOutPortSelect() {
+    ShowPortDialog(m_outPortDlg.get());
+}
 
 // Every use of the menu command computes afresh into a new window.
 void CWinTesselTestView::OnStripStatistics() {

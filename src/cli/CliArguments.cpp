@@ -187,18 +187,18 @@ void ParseCommandArguments(const std::vector<std::string>& args, size_t first,
         }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& candidate : specs) {
             if (name == candidate.name) {
-                spec = &candidate;
+                option = &candidate;
             }
         }
-        if (spec == nullptr) {
+        if (option == nullptr) {
             parsed->error = std::string(command) + ": unknown option '" + name + "'";
             return;
         }
         std::string value;
-        if (spec->value == nullptr) {
+        if (option->value == nullptr) {
             if (equals != std::string::npos) {
                 parsed->error = std::string(command) + ": option '" + name + "' takes no value";
                 return;
@@ -209,12 +209,12 @@ void ParseCommandArguments(const std::vector<std::string>& args, size_t first,
             value = args[++i];
         } else {
             parsed->error = std::string(command) + ": option '" + name + "' needs a value (" +
-                            spec->value + ")";
+                            option->value + ")";
             return;
         }
-        if (!spec->apply(arguments, value)) {
+        if (!option->apply(arguments, value)) {
             parsed->error = std::string(command) + ": bad value '" + value + "' for '" + name +
-                            "': expected " + spec->expected;
+                            "': expected " + option->expected;
             return;
         }
     }

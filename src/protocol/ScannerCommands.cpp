@@ -3,7 +3,9 @@
 
 const uint8_t ScanRequest[4] = {0xF0, 0x09, 0x2B, 0xF7};
 
-void ScannerView::OnScanDump() { SendLongMessage(2, ScanRequest); }
+void ScannerView::OnScanDump() {
+    SendLongMessage(2, ScanRequest);
+}
 
 void ScannerView::OnGetSetupInformation() {
     const uint8_t setupInformationRequest[6] = {0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7};
