@@ -10,8 +10,9 @@ QString SwitchName(const QString& argument) {
     }
     const QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1).toLower();
     static const QStringList known = {QStringLiteral("automation"), QStringLiteral("embedding"),
-                                      QStringLiteral("version"),    QStringLiteral("help"),
-                                      QStringLiteral("h"),          QStringLiteral("?")};
+                                      QStringLiteral("demo"),       QStringLiteral("version"),
+                                      QStringLiteral("help"),       QStringLiteral("h"),
+                                      QStringLiteral("?")};
     return known.contains(name) ? name : QString();
 }
 

@@ -37,6 +37,9 @@ private slots:
         const CommandLineInfo open = ParseCommandLine({"/tmp/report"});
         QCOMPARE(open.shell, Shell::FileOpen);
         QCOMPARE(open.fileName, QStringLiteral("/tmp/report"));
+        const CommandLineInfo demo = ParseCommandLine({"--demo"});
+        QCOMPARE(demo.shell, Shell::FileNew);
+        QVERIFY(demo.demo);
         QCOMPARE(ParseCommandLine({"--frobnicate"}).shell, Shell::Error);
         QCOMPARE(ParseCommandLine({"a", "b"}).shell, Shell::Error);
     }
