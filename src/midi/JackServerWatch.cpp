@@ -2,9 +2,8 @@
 
 #include <vector>
 
-std::unique_ptr<JackServerWatch> JackServerWatch::Start(ServerGoneCallback serverGone,
-                                                        PortGoneCallback portGone, void* context) {
-    std::unique_ptr<JackServerWatch> watch(new JackServerWatch(serverGone, portGone, context));
+std::unique_ptr<JackServerWatch> JackServerWatch::Start(PortGoneCallback portGone, void* context) {
+    std::unique_ptr<JackServerWatch> watch(new JackServerWatch(portGone, context));
     jack_status_t status{};
     watch->m_client = jack_client_open("WinTesselTest watch", JackNoStartServer, &status);
     if (watch->m_client == nullptr) {
@@ -18,9 +17,8 @@ std::unique_ptr<JackServerWatch> JackServerWatch::Start(ServerGoneCallback serve
     return watch;
 }
 
-JackServerWatch::JackServerWatch(ServerGoneCallback serverGone, PortGoneCallback portGone,
-                                 void* context)
-    : m_serverGone(serverGone), m_portGone(portGone), m_context(context) {}
+JackServerWatch::JackServerWatch(PortGoneCallback portGone, void* context)
+    : m_portGone(portGone), m_context(context) {}
 
 JackServerWatch::~JackServerWatch() {
     if (m_client == nullptr) {
@@ -34,9 +32,8 @@ JackServerWatch::~JackServerWatch() {
 }
 
 void JackServerWatch::OnShutdown(jack_status_t, const char*, void* self) {
-    auto* watch = static_cast<JackServerWatch*>(self);
-    watch->m_gone.store(true, std::memory_order_release);
-    watch->m_serverGone(watch->m_context);
+    // Called like a signal handler: nothing more than the flag.
+    static_cast<JackServerWatch*>(self)->m_gone.store(true, std::memory_order_release);
 }
 
 void JackServerWatch::OnPortRegistration(jack_port_id_t port, int registered, void* self) {

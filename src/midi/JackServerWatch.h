@@ -6,16 +6,14 @@
 #include <memory>
 
 // A JACK client of the backend's own that hears what RtMidi does not pass on: the
-// server going away, and ports going away (a device unplugged, the program that played
-// one ended). Its callbacks run on JACK's notification thread.
+// server going away (ServerGone turns true), and ports going away (a device unplugged,
+// the program that played one ended), which it reports on JACK's notification thread.
 class JackServerWatch {
 public:
-    using ServerGoneCallback = void (*)(void* context);
     using PortGoneCallback = void (*)(const char* portName, void* context);
 
     // Nullptr when the server can't be reached.
-    static std::unique_ptr<JackServerWatch> Start(ServerGoneCallback serverGone,
-                                                  PortGoneCallback portGone, void* context);
+    static std::unique_ptr<JackServerWatch> Start(PortGoneCallback portGone, void* context);
     // Closes the client; once the server has gone, the client is abandoned instead.
     ~JackServerWatch();
     JackServerWatch(const JackServerWatch&) = delete;
@@ -24,12 +22,11 @@ public:
     bool ServerGone() const { return m_gone.load(std::memory_order_acquire); }
 
 private:
-    JackServerWatch(ServerGoneCallback serverGone, PortGoneCallback portGone, void* context);
+    JackServerWatch(PortGoneCallback portGone, void* context);
     static void OnShutdown(jack_status_t code, const char* reason, void* self);
     static void OnPortRegistration(jack_port_id_t port, int registered, void* self);
 
     jack_client_t* m_client = nullptr;
-    ServerGoneCallback m_serverGone;
     PortGoneCallback m_portGone;
     void* m_context;
     std::atomic<bool> m_gone{false};

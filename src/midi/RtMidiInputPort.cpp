@@ -200,7 +200,8 @@ void RtMidiInputPort::ReportLossLocked(uint32_t code) {
     }
     m_accepting.store(false);
     WaitUntilIdle();
-    Deliver(kMimError, code);
+    std::thread driver([&] { Deliver(kMimError, code); });
+    driver.join();
 }
 
 void RtMidiInputPort::AbandonClient() {

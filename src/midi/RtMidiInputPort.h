@@ -41,8 +41,8 @@ public:
     MidiHandle Handle() const { return m_handle.load(std::memory_order_acquire); }
 
     // The device this port is open on, or the MIDI system, went away: input stops and
-    // the callback gets one kMimError with `code` (an RtMidiError::Type). The port stays
-    // open until it is closed. Called on a thread of the MIDI system, not the window's.
+    // the callback gets one kMimError with `code` (an RtMidiError::Type), from a thread
+    // of the port's own. The port stays open until it is closed.
     void ReportLoss(uint32_t code);
     // Reports the loss when the port is open on the device named `portName`.
     void ReportLossOf(const char* portName, uint32_t code);

@@ -67,7 +67,7 @@ bool RtMidiServices::Connect(RtMidi::Api api, std::string* reason) {
     m_unavailable.clear();
     m_serverLost = false;
     if (api == RtMidi::UNIX_JACK) {
-        m_watch = JackServerWatch::Start(OnServerGone, OnPortGone, this);
+        m_watch = JackServerWatch::Start(OnPortGone, this);
     }
     return true;
 }
@@ -78,6 +78,7 @@ void RtMidiServices::LetGoOfLostServer() {
     }
     for (auto& port : m_inputs) {
         if (port) {
+            port->ReportLoss(RtMidiError::DRIVER_ERROR);
             port->AbandonClient();
         }
     }
@@ -104,14 +105,6 @@ void RtMidiServices::FollowServer() {
     if (!Connect(m_api, &why)) {
         m_unavailable =
             "no MIDI system can be reached (" + RtMidi::getApiDisplayName(m_api) + ": " + why + ")";
-    }
-}
-
-void RtMidiServices::OnServerGone(void* self) {
-    for (auto& slot : static_cast<RtMidiServices*>(self)->m_inputSlots) {
-        if (RtMidiInputPort* port = slot.load(std::memory_order_acquire)) {
-            port->ReportLoss(RtMidiError::DRIVER_ERROR);
-        }
     }
 }
 

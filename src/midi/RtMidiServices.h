@@ -15,8 +15,10 @@
 // The real MIDI system through RtMidi: every port RtMidi reports, in its order. The
 // API is the one named (or WINTESSELTEST_MIDI_API), else ALSA and then JACK; when none
 // can be reached the backend lists no device and says why in UnavailableReason.
-// On JACK, an open input whose device or server goes away gets a kMimError; after the
-// server has gone, every listing looks for it again, and ports open anew once it is back.
+// On JACK, an open input whose device goes away gets a kMimError at once, and one whose
+// server goes away at the next call on the window thread (a send, at each poll tick);
+// after the server has gone, every listing looks for it again, and ports open anew once
+// it is back.
 class RtMidiServices final : public MidiServices {
 public:
     static constexpr int kMaxOpenPorts = 16; // per direction
@@ -62,14 +64,13 @@ private:
     void ListOutputs();
 
     bool Connect(RtMidi::Api api, std::string* reason);
-    // Before any RtMidi call on the window thread: once the JACK server has gone, every
-    // RtMidi object made for it is abandoned (using one after a server of that name is
-    // back crashes inside the JACK library).
+    // Before any RtMidi call on the window thread: once the JACK server has gone, the
+    // open inputs report it, and every RtMidi object made for it is abandoned (using one
+    // after a server of that name is back crashes inside the JACK library).
     void LetGoOfLostServer();
     // Before a listing: a server that went away is looked for again.
     void FollowServer();
     // On JACK's notification thread.
-    static void OnServerGone(void* self);
     static void OnPortGone(const char* portName, void* self);
 
     RtMidi::Api m_api = RtMidi::UNSPECIFIED;
