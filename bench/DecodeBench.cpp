@@ -2,6 +2,7 @@
 // references on the same bytes: a plain copy, and ALSA's byte-by-byte MIDI parser.
 // How to run it and count instructions per byte: bench/README.md.
 
+#include "BenchView.h"
 #include "midi/InputRings.h"
 #include "midi/MidiMessageKinds.h"
 #include "protocol/SysexDecoderState.h"
@@ -16,13 +17,6 @@
 #include <vector>
 
 namespace {
-
-class BenchView : public ScannerView {
-protected:
-    uint32_t PlatformSetTimer(uint32_t id, uint32_t) override { return id; }
-    void PlatformKillTimer(uint32_t) override {}
-    void InvalidateView() override {}
-};
 
 constexpr int kValuesPerScan = 122;
 constexpr int kScanFrameBytes = 3 + 2 * kValuesPerScan + 1; // 248

@@ -2,6 +2,7 @@
 // buffer (recorded into the rings and queued again), and one decoder pass that drains
 // both rings when they are full.
 
+#include "BenchView.h"
 #include "midi/HeaderQueue.h"
 #include "midi/InputRings.h"
 #include "midi/MidiMessageKinds.h"
@@ -16,13 +17,6 @@
 #include <vector>
 
 namespace {
-
-class BenchView : public ScannerView {
-protected:
-    uint32_t PlatformSetTimer(uint32_t id, uint32_t) override { return id; }
-    void PlatformKillTimer(uint32_t) override {}
-    void InvalidateView() override {}
-};
 
 // Just the buffer calls the callback makes, kept the way every backend keeps them.
 class BufferOnlyServices final : public MidiServices {

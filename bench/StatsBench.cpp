@@ -1,3 +1,4 @@
+#include "BenchView.h"
 #include "scanner/ScannerView.h"
 #include "stats/ScanReport.h"
 #include "stats/StripStats.h"
@@ -8,13 +9,6 @@
 #include <memory>
 
 namespace {
-
-class BenchView : public ScannerView {
-protected:
-    uint32_t PlatformSetTimer(uint32_t id, uint32_t) override { return id; }
-    void PlatformKillTimer(uint32_t) override {}
-    void InvalidateView() override {}
-};
 
 // A view whose history holds 256 scans of 88 noisy values: the largest window.
 std::unique_ptr<BenchView> FullWindowView() {
