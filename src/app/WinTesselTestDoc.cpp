@@ -1,12 +1,13 @@
 #include "app/WinTesselTestDoc.h"
 
 #include "app/AppLock.h"
+#include "app/FileIo.h"
 #include "stats/LengthPrefixedString.h"
 #include "stats/ScanReport.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 CWinTesselTestDoc::CWinTesselTestDoc() {
     AppLock::Lock();
@@ -33,14 +34,12 @@ bool CWinTesselTestDoc::OnOpenDocument(const QString& path, QString* error) {
 }
 
 bool CWinTesselTestDoc::OnSaveDocument(const QString& path, QString* error) {
-    QSaveFile file(path);
-    // The explicit flush matters: a write error that only shows while flushing (a full
-    // disk) is not always reported by commit(), which would then replace the old file
-    // with a truncated one.
-    if (!file.open(QIODevice::WriteOnly) || !Serialize(file, true) || !file.flush() ||
-        !file.commit()) {
-        *error = QStringLiteral("Failed to save %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
+    QBuffer archive;
+    archive.open(QIODevice::WriteOnly);
+    Serialize(archive, true);
+    std::string why;
+    if (!WriteFileAtomically(path.toStdString(), archive.data().toStdString(), &why)) {
+        *error = QStringLiteral("Failed to save document: %1").arg(QString::fromStdString(why));
         return false;
     }
     SetPathName(path);

@@ -1,7 +1,7 @@
 #include "cli/SessionOutput.h"
 
 #include "cli/ByteCapture.h"
-#include "cli/FileIo.h"
+#include "app/FileIo.h"
 #include "cli/HeadlessView.h"
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"

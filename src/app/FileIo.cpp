@@ -1,4 +1,4 @@
-#include "cli/FileIo.h"
+#include "app/FileIo.h"
 
 #include <QFile>
 #include <QSaveFile>
