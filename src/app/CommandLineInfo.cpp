@@ -10,9 +10,9 @@ QString SwitchName(const QString& argument) {
     }
     const QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1).toLower();
     static const QStringList known = {QStringLiteral("automation"), QStringLiteral("embedding"),
-                                      QStringLiteral("demo"),       QStringLiteral("version"),
-                                      QStringLiteral("help"),       QStringLiteral("h"),
-                                      QStringLiteral("?")};
+                                      QStringLiteral("demo"),       QStringLiteral("echo-log"),
+                                      QStringLiteral("version"),    QStringLiteral("help"),
+                                      QStringLiteral("h"),          QStringLiteral("?")};
     return known.contains(name) ? name : QString();
 }
 
@@ -28,6 +28,8 @@ CommandLineInfo ParseCommandLine(const QStringList& arguments) {
             info.shell = CommandLineInfo::Shell::Embedding;
         } else if (name == QStringLiteral("demo")) {
             info.demo = true;
+        } else if (name == QStringLiteral("echo-log")) {
+            info.echoLog = true;
         } else if (name == QStringLiteral("version")) {
             info.shell = CommandLineInfo::Shell::Version;
             return info;

@@ -12,6 +12,8 @@ struct CommandLineInfo {
     QString error;
     // Open the QZ4 Simulator both ways, fetch its setup and start polling.
     bool demo = false;
+    // Also write every Message log line to standard output once it is complete.
+    bool echoLog = false;
 };
 
 // Parses the arguments after the program name. Switches start with '/' or '-' and

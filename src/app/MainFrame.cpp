@@ -13,10 +13,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusTipEvent>
+#include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -238,9 +242,47 @@ void CMainFrame::UpdateCaption(const QString& documentTitle) {
     setWindowTitle(documentTitle + QStringLiteral(" - ") + AppStrings::Load(AppStrings::kAppName));
 }
 
+QSize CMainFrame::FirstSize(QSize wanted, QSize available, QSize decoration) {
+    return wanted.boundedTo(available - decoration).expandedTo(QSize(1, 1));
+}
+
+QSize CMainFrame::FirstSize() const {
+    const QSize wanted = sizeHint();
+    const QScreen* where = screen();
+    if (where == nullptr) {
+        return wanted;
+    }
+    // The window manager adds a title bar and borders outside the frame's own size;
+    // before the first show their size is not known, so the style's guess stands in.
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    return FirstSize(wanted, where->availableGeometry().size(),
+                     QSize(2 * border, titleBar + 2 * border));
+}
+
+bool CMainFrame::IsMenuHighlighted() const {
+    if (menuBar()->activeAction() != nullptr) {
+        return true;
+    }
+    const auto* menu = qobject_cast<const QMenu*>(QApplication::activePopupWidget());
+    return menu != nullptr && menu->isVisible();
+}
+
 bool CMainFrame::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip && m_wndStatusBar != nullptr) {
-        m_wndStatusBar->SetMessage(static_cast<QStatusTipEvent*>(event)->tip());
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        // An item without a prompt empties the pane; "Ready" is for when nothing is
+        // highlighted. Menus report leaving an item before they finish closing, so the
+        // idle text is settled once the event loop has gone round.
+        m_wndStatusBar->SetMessage(tip, IsMenuHighlighted());
+        if (tip.isEmpty()) {
+            QTimer::singleShot(0, this, [this] {
+                if (m_wndStatusBar != nullptr && !IsMenuHighlighted() &&
+                    m_wndStatusBar->Message().isEmpty()) {
+                    m_wndStatusBar->SetMessage(QString());
+                }
+            });
+        }
         return true;
     }
     return QMainWindow::event(event);
@@ -281,8 +323,13 @@ bool CMainFrame::OnFileSave() {
 }
 
 bool CMainFrame::OnFileSaveAs() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"),
-                                                      m_document.Title(), kAllFilesFilter);
+    // The dialog starts in the document's folder with its name, or with the title of a
+    // document that has no file yet.
+    const QString current = m_document.PathName();
+    const QString suggestion =
+        current.isEmpty() ? m_document.Title() : QFileInfo(current).absoluteFilePath();
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), suggestion, kAllFilesFilter);
     if (path.isEmpty()) {
         return false;
     }

@@ -35,6 +35,11 @@ public:
     bool OnFileSaveAs();
     void OnAppAbout();
 
+    // The size the frame opens at: the view's whole picture with the menu bar, toolbar
+    // and status bar around it, within the screen's free area. The frame stays resizable.
+    QSize FirstSize() const;
+    static QSize FirstSize(QSize wanted, QSize available, QSize decoration);
+
     // Opens a file the way Open does; shows no dialog. False with `error` set on failure.
     bool OpenDocumentFile(const QString& path, QString* error);
     bool SaveDocumentAs(const QString& path, QString* error);
@@ -51,6 +56,8 @@ private:
     void CreateAccelerators();
     QAction* AddCommand(int commandId, const QString& text);
     void UpdateCaption(const QString& documentTitle);
+    // A menu is open or a menu-bar item is highlighted.
+    bool IsMenuHighlighted() const;
 
     CWinTesselTestDoc& m_document;
     ProfileSettings& m_profile;

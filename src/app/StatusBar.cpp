@@ -28,8 +28,9 @@ CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
     SetMessage(QString());
 }
 
-void CStatusBar::SetMessage(const QString& prompt) {
-    m_messagePane->setText(prompt.isEmpty() ? AppStrings::Load(AppStrings::kIdleMessage) : prompt);
+void CStatusBar::SetMessage(const QString& prompt, bool commandHighlighted) {
+    const bool idle = prompt.isEmpty() && !commandHighlighted;
+    m_messagePane->setText(idle ? AppStrings::Load(AppStrings::kIdleMessage) : prompt);
 }
 
 QString CStatusBar::Message() const {

@@ -11,8 +11,9 @@ class CStatusBar : public QStatusBar {
 public:
     explicit CStatusBar(QWidget* parent);
 
-    // Shows a prompt, or "Ready" when the prompt is empty.
-    void SetMessage(const QString& prompt);
+    // Shows the prompt of the highlighted menu item or button, which may be empty; with
+    // nothing highlighted, an empty prompt shows "Ready".
+    void SetMessage(const QString& prompt, bool commandHighlighted = false);
     QString Message() const;
     QLabel* Indicator(int id) const;
 

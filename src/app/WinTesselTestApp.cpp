@@ -20,6 +20,17 @@
 
 namespace {
 
+// A transcript of the session for a terminal or a script: every Message log line, also
+// those the view's seven lines have long scrolled past.
+class LogEcho final : public MessageLogTable::LineObserver {
+public:
+    void OnLineCompleted(const char* text) override {
+        std::fputs(text, stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+};
+
 bool HasDisplay() {
     const QString platform = QGuiApplication::platformName();
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
@@ -40,9 +51,17 @@ CWinTesselTestApp::~CWinTesselTestApp() {
     AppLock::SetReleasedAllHandler(nullptr);
     m_frame.reset();
     m_document.reset();
+    if (m_logEcho != nullptr) {
+        MessageLog.FlushObserver();
+        MessageLog.SetObserver(nullptr);
+    }
     SetMidiServices(nullptr);
     m_midi.reset();
-    m_profile.Save();
+    // A start that only printed its version or help, or refused its command line, was
+    // no session: it leaves the profile as it found it.
+    if (m_profileInUse) {
+        m_profile.Save();
+    }
 }
 
 QString CWinTesselTestApp::VersionText() {
@@ -54,6 +73,7 @@ QString CWinTesselTestApp::UsageText() {
                "Usage: wintesseltest [FILE | /Automation | /Embedding]\n"
                "  FILE         open FILE as the document (its content is not read)\n"
                "  --demo       open the QZ4 Simulator both ways, get its setup and poll it\n"
+               "  --echo-log   also write each Message log line to standard output\n"
                "  /Automation  serve the document class on the session D-Bus, with no\n"
                "               window (/Embedding does the same; '-' may stand for '/')\n"
                "  --version    print the version and exit\n"
@@ -102,11 +122,13 @@ bool CWinTesselTestApp::InitInstance() {
         return false;
     case CommandLineInfo::Shell::Automation:
     case CommandLineInfo::Shell::Embedding:
+        m_profileInUse = true;
         return StartAutomated();
     case CommandLineInfo::Shell::FileNew:
     case CommandLineInfo::Shell::FileOpen:
         break;
     }
+    m_profileInUse = true;
 
     // Without a session bus the class can't be served, but the window is still wanted.
     if (QDBusConnection::sessionBus().isConnected()) {
@@ -115,11 +137,21 @@ bool CWinTesselTestApp::InitInstance() {
             std::fprintf(stderr, "wintesseltest: %s\n", qPrintable(error));
         }
     }
+    if (command.echoLog) {
+        m_logEcho = std::make_unique<LogEcho>();
+        MessageLog.SetObserver(m_logEcho.get());
+        // A line is reported when the next one starts; an operation writes its lines at
+        // once, so a line left alone for a moment is complete.
+        m_logEchoFlush = new QTimer(this);
+        connect(m_logEchoFlush, &QTimer::timeout, this, [] { MessageLog.FlushObserver(); });
+        m_logEchoFlush->start(100);
+    }
     m_midi = std::make_unique<SystemMidiServices>();
     SetMidiServices(&m_midi->Services());
     if (!ProcessShellCommand(command.fileName)) {
         return false;
     }
+    m_frame->resize(m_frame->FirstSize());
     m_frame->show();
     if (command.demo) {
         QString error;
@@ -177,6 +209,11 @@ bool CWinTesselTestApp::ProcessShellCommand(const QString& fileName) {
     QString error;
     if (!m_frame->OpenDocumentFile(fileName, &error)) {
         Fail(error, 1);
+        // A start from the desktop has no terminal to read the message on.
+        if (HasDisplay()) {
+            QMessageBox box(QMessageBox::Critical, applicationName(), error, QMessageBox::Ok);
+            box.exec();
+        }
         return false;
     }
     return true;

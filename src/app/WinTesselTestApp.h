@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/ProfileSettings.h"
+#include "scanner/MessageLog.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <memory>
 
@@ -42,6 +44,11 @@ private:
     void Fail(const QString& message, int status);
 
     ProfileSettings m_profile;
+    bool m_profileInUse = false;
+    // Writes the Message log to standard output; outlives the view, whose closing lines
+    // come last.
+    std::unique_ptr<MessageLogTable::LineObserver> m_logEcho;
+    QTimer* m_logEchoFlush = nullptr;
     // The MIDI devices the window's view talks to; they outlive the view.
     std::unique_ptr<SystemMidiServices> m_midi;
     std::unique_ptr<CWinTesselTestDoc> m_document;

@@ -39,6 +39,7 @@ protected:
     void PlatformKillTimer(uint32_t timerId) override;
     void InvalidateView() override;
 
+    QSize sizeHint() const override;
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 

@@ -3,11 +3,59 @@
 #include "app/DialogUnits.h"
 #include "app/WinTesselTestView.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <functional>
+
 namespace {
+
+// The device list. It tells its owner only about a line the user chose, with the mouse
+// or the keyboard: a list view on its own makes its first line current when it gets the
+// focus, and filling or marking the list from the program must not open anything either.
+class PortList : public QListWidget {
+public:
+    PortList(QWidget* parent, std::function<void()> onUserChoice)
+        : QListWidget(parent), m_onUserChoice(std::move(onUserChoice)) {}
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        // Skips the item view's own focus handling, which would make a line current.
+        QAbstractScrollArea::focusInEvent(event);
+        viewport()->update();
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        QListWidget::mousePressEvent(event);
+        // A click on a line is a choice even when the line is already selected: after a
+        // failed open, choosing the same device again tries again.
+        if (event->button() == Qt::LeftButton && itemAt(event->position().toPoint()) != nullptr) {
+            m_onUserChoice();
+        }
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        const int before = currentRow();
+        QListWidget::mouseMoveEvent(event);
+        NotifyWhenMovedFrom(before);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const int before = currentRow();
+        QListWidget::keyPressEvent(event);
+        NotifyWhenMovedFrom(before);
+    }
+
+private:
+    void NotifyWhenMovedFrom(int before) {
+        if (currentRow() >= 0 && currentRow() != before) {
+            m_onUserChoice();
+        }
+    }
+
+    std::function<void()> m_onUserChoice;
+};
 
 // The modeless window: Escape and the close box both end in reject(), which runs the
 // owner's squelch action instead of only hiding.
@@ -40,13 +88,11 @@ bool CMidiPortDlg::Create() {
     const DialogUnits du(window->font());
     window->setFixedSize(du.Size(250, 86));
 
-    m_list = new QListWidget(window);
+    m_list = new PortList(window, [this] { OnSelchangePortList(); });
     m_list->setObjectName(QString::fromLatin1(m_template.listName));
     m_list->setGeometry(du.Rect(7, 7, 143, 49));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QObject::connect(m_list, &QListWidget::currentRowChanged, window,
-                     [this](int) { OnSelchangePortList(); });
 
     auto* ok = new QPushButton(QStringLiteral("OK"), window);
     ok->setObjectName(QStringLiteral("IDOK"));

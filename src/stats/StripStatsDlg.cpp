@@ -190,6 +190,17 @@ void CStripStatsDlg::DestroyWindow() {
     m_hasWindow = false;
 }
 
+namespace {
+
+// A line edit keeps its cursor at the end of a text set from the program and so shows
+// its tail; an edit field set by the dialog shows the start of a long figure instead.
+void ShowFromStart(QLineEdit* field, const QString& text) {
+    field->setText(text);
+    field->setCursorPosition(0);
+}
+
+} // namespace
+
 bool CStripStatsDlg::UpdateData(bool saveAndValidate) {
     const auto fail = [this](int id, const char* message) {
         QMessageBox::warning(this, QGuiApplication::applicationDisplayName(),
@@ -201,7 +212,7 @@ bool CStripStatsDlg::UpdateData(bool saveAndValidate) {
     };
     const auto exchangeInt = [&](int id, int& member) {
         if (!saveAndValidate) {
-            Edit(id)->setText(QString::number(member));
+            ShowFromStart(Edit(id), QString::number(member));
             return true;
         }
         return ParseInt(Edit(id)->text(), &member) || fail(id, kEnterInteger);
@@ -210,7 +221,7 @@ bool CStripStatsDlg::UpdateData(bool saveAndValidate) {
         if (saveAndValidate) {
             member = ToLatin1(Edit(id)->text());
         } else {
-            Edit(id)->setText(FromLatin1(member));
+            ShowFromStart(Edit(id), FromLatin1(member));
         }
     };
 
@@ -219,7 +230,7 @@ bool CStripStatsDlg::UpdateData(bool saveAndValidate) {
             return fail(1005, kEnterNumber);
         }
     } else {
-        Edit(1005)->setText(FromLatin1(FormatDialogFloat(m_avgDeviation)));
+        ShowFromStart(Edit(1005), FromLatin1(FormatDialogFloat(m_avgDeviation)));
     }
     if (!exchangeInt(1006, m_maxSwing) || !exchangeInt(1003, m_meanAll) ||
         !exchangeInt(1007, m_maxNegDeviation) || !exchangeInt(1010, m_maxPosDeviation)) {

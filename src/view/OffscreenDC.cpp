@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QString>
+#include <QtMath>
 
 namespace {
 
@@ -25,7 +26,12 @@ COffscreenDC::COffscreenDC(QPainter& target, const QRect& clipBox)
     QFont font = target.font();
     font.setPixelSize(QFontInfo(font).pixelSize());
     if (m_bOffscreen) {
-        m_bitmap = QImage(m_rect.size(), QImage::Format_RGB32);
+        // The image has as many pixels as the target shows for the area, so text and
+        // one-pixel outlines stay as sharp on a high-density screen as a direct paint.
+        const qreal ratio = target.device() != nullptr ? target.device()->devicePixelRatioF() : 1.0;
+        const QSize pixels(qCeil(m_rect.width() * ratio), qCeil(m_rect.height() * ratio));
+        m_bitmap = QImage(pixels, QImage::Format_RGB32);
+        m_bitmap.setDevicePixelRatio(ratio);
         m_memoryDC.begin(&m_bitmap);
         // Logical coordinates mean the same here as on the target.
         m_memoryDC.translate(-m_rect.topLeft());

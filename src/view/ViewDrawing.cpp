@@ -1,9 +1,14 @@
 #include "app/WinTesselTestView.h"
 
+#include "view/ViewPainter.h"
 #include "view/ViewRendering.h"
 
 #include <QPaintEvent>
 #include <QPainter>
+
+QSize CWinTesselTestView::sizeHint() const {
+    return QSize(kPictureWidth, kPictureHeight);
+}
 
 void CWinTesselTestView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);

@@ -17,6 +17,12 @@ constexpr int kRawBaseline = 600;
 constexpr int kColumnTop = 106;
 constexpr int kColumnFoot = 372;
 
+// How far the picture can reach: the right edge of the widest strip's normalised column
+// (127 sensors), and the lowest normalised marker (a value far above a narrow range wraps
+// to 256 pixels below the column's foot). A window this large shows every pixel.
+constexpr int kPictureWidth = 10 + 10 * 127 + 8 + 1;
+constexpr int kPictureHeight = kColumnFoot + 256 + 1;
+
 // Height of a sensor's marker above the foot of its column: the value mapped from the
 // calibration range onto 256 pixels, or the raw value while the range is empty.
 int16_t NormalisedHeight(uint8_t value, uint8_t low, uint8_t high);

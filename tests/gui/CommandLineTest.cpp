@@ -12,8 +12,14 @@ struct Run {
     QString err;
 };
 
-Run RunProgram(const QStringList& arguments) {
+Run RunProgram(const QStringList& arguments, const QString& configHome = QString()) {
     QProcess process;
+    if (!configHome.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        environment.insert(QStringLiteral("HOME"), configHome);
+        process.setProcessEnvironment(environment);
+    }
     process.start(QStringLiteral(WT_PROGRAM), arguments);
     if (!process.waitForFinished(20000)) {
         process.kill();
@@ -40,6 +46,8 @@ private slots:
         const CommandLineInfo demo = ParseCommandLine({"--demo"});
         QCOMPARE(demo.shell, Shell::FileNew);
         QVERIFY(demo.demo);
+        QVERIFY(!demo.echoLog);
+        QVERIFY(ParseCommandLine({"--echo-log", "/tmp/report"}).echoLog);
         QCOMPARE(ParseCommandLine({"--frobnicate"}).shell, Shell::Error);
         QCOMPARE(ParseCommandLine({"a", "b"}).shell, Shell::Error);
     }
@@ -54,6 +62,20 @@ private slots:
         const Run run = RunProgram({"/nonexistent/folder/report.wtt"});
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains("/nonexistent/folder/report.wtt"), qPrintable(run.err));
+    }
+
+    void onlyAStartThatRunsWritesTheProfile() {
+        QTemporaryDir home;
+        const QString profile =
+            home.filePath("Local AppWizard-Generated Applications/WinTesselTest.conf");
+        QCOMPARE(RunProgram({"--version"}, home.path()).status, 0);
+        QCOMPARE(RunProgram({"--help"}, home.path()).status, 0);
+        QCOMPARE(RunProgram({"--frobnicate"}, home.path()).status, 2);
+        QVERIFY2(!QFile::exists(profile), qPrintable(profile));
+        // A start that got as far as its window's document keeps its profile, even when
+        // the file it was given can't be opened.
+        QCOMPARE(RunProgram({"/nonexistent/folder/report.wtt"}, home.path()).status, 1);
+        QVERIFY2(QFile::exists(profile), qPrintable(profile));
     }
 
     void anUnknownOptionIsNamedAndRejected() {

@@ -2,11 +2,17 @@
 #include "FrameFixture.h"
 #include "app/CommandIds.h"
 
+#include "midi/MidiPortLayer.h"
+#include "midi/ScriptedMidiServices.h"
 #include <QAction>
+
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <unistd.h>
@@ -110,18 +116,55 @@ private slots:
         QCOMPARE(f.profile.RecentFiles().size(), 1);
     }
 
-    void newTitlesUntitledAndLeavesStateAndLog() {
+    void newAndOpenLeaveStateLogAndOpenPortsAlone() {
+        ScriptedMidiServices devices({"In A"}, {"Out A"});
+        SetMidiServices(&devices);
+        {
+            FrameFixture f;
+            f.View().m_pInPortDlg->m_nDevice = 0;
+            f.View().OpenMidiIn();
+            f.View().m_pOutPortDlg->m_nDevice = 0;
+            f.View().OpenMidiOut();
+            QVERIFY(devices.InputOpen());
+            const int logged = MessageLog.LogCount;
+            QTemporaryDir dir;
+            const QString path = dir.filePath("x.wtt");
+            WriteAll(path, "x");
+            QString error;
+            QVERIFY(f.frame->OpenDocumentFile(path, &error));
+            f.View().m_scanCount = 3;
+            QTest::keyClick(f.frame.get(), Qt::Key_N, Qt::ControlModifier);
+            QCOMPARE(f.frame->windowTitle(), QStringLiteral("Untitled - WinTesselTest"));
+            QCOMPARE(f.View().m_scanCount, 3);
+            QCOMPARE(MessageLog.LogCount, logged);
+            QCOMPARE(f.View().m_bInOpen, 1);
+            QCOMPARE(f.View().m_bOutOpen, 1);
+            QVERIFY(devices.InputOpen());
+        }
+        SetMidiServices(nullptr);
+        ResetMidiPortLayer();
+    }
+
+    void saveAsStartsInTheDocumentsFolderWithItsName() {
         FrameFixture f;
         QTemporaryDir dir;
-        const QString path = dir.filePath("x.wtt");
+        const QString path = QDir(dir.path()).absoluteFilePath("bench-17.wtt");
         WriteAll(path, "x");
         QString error;
         QVERIFY(f.frame->OpenDocumentFile(path, &error));
-        f.View().m_scanCount = 3;
-        QTest::keyClick(f.frame.get(), Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(f.frame->windowTitle(), QStringLiteral("Untitled - WinTesselTest"));
-        QCOMPARE(f.View().m_scanCount, 3);
-        QCOMPARE(MessageLog.LogCount, 6);
+        QString folder;
+        QStringList chosen;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            folder = dialog->directory().absolutePath();
+            chosen = dialog->selectedFiles();
+            dialog->reject();
+        });
+        QVERIFY(!f.frame->OnFileSaveAs());
+        QCOMPARE(folder, QDir(dir.path()).absolutePath());
+        QCOMPARE(chosen, QStringList({path}));
+        QCOMPARE(f.frame->windowTitle(), QStringLiteral("bench-17.wtt - WinTesselTest"));
     }
 
     void openingAMissingFileFailsAndKeepsTheName() {

@@ -2,13 +2,17 @@
 #include "app/AboutDlg.h"
 #include "app/CommandIds.h"
 #include "app/StatusBar.h"
+#include "view/ViewPainter.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalSpy>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -123,16 +127,9 @@ private slots:
         QVERIFY(!f.frame->CommandAction(CommandId::FileNew)->icon().isNull());
     }
 
-    void statusBarShowsPromptsAndReadyWhenIdle() {
+    void statusBarHasTheThreeIndicators() {
         FrameFixture f;
         CStatusBar* bar = f.frame->StatusBar();
-        QCOMPARE(bar->Message(), QStringLiteral("Ready"));
-        QStatusTipEvent hover(QStringLiteral("Save the active document"));
-        QApplication::sendEvent(f.frame.get(), &hover);
-        QCOMPARE(bar->Message(), QStringLiteral("Save the active document"));
-        QStatusTipEvent leave{QString()};
-        QApplication::sendEvent(f.frame.get(), &leave);
-        QCOMPARE(bar->Message(), QStringLiteral("Ready"));
         QCOMPARE(bar->Indicator(59137)->text(), QStringLiteral("CAP"));
         QCOMPARE(bar->Indicator(59138)->text(), QStringLiteral("NUM"));
         QCOMPARE(bar->Indicator(59139)->text(), QStringLiteral("SCRL"));
@@ -154,18 +151,103 @@ private slots:
 
     void editAcceleratorsAndPaneKeysDoNothing() {
         FrameFixture f;
-        QSignalSpy cut(f.frame->CommandAction(CommandId::EditCut), &QAction::triggered);
-        QSignalSpy paste(f.frame->CommandAction(CommandId::EditPaste), &QAction::triggered);
+        QAction* cut = f.frame->CommandAction(CommandId::EditCut);
+        QAction* paste = f.frame->CommandAction(CommandId::EditPaste);
+        QSignalSpy cutSpy(cut, &QAction::triggered);
+        QSignalSpy pasteSpy(paste, &QAction::triggered);
+        // The keys do reach the two commands: enabled, each runs once.
+        cut->setEnabled(true);
+        paste->setEnabled(true);
         QTest::keyClick(f.frame.get(), Qt::Key_X, Qt::ControlModifier);
         QTest::keyClick(f.frame.get(), Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(cutSpy.count(), 1);
+        QCOMPARE(pasteSpy.count(), 1);
+        // As the program has them, without a handler and disabled, nothing runs.
+        cut->setEnabled(false);
+        paste->setEnabled(false);
+        QTest::keyClick(f.frame.get(), Qt::Key_X, Qt::ControlModifier);
+        QTest::keyClick(f.frame.get(), Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(cutSpy.count(), 1);
+        QCOMPARE(pasteSpy.count(), 1);
+
+        // F6 belongs to the frame's accelerators and runs no command at all.
+        QShortcut* nextPane = nullptr;
+        for (QShortcut* shortcut : f.frame->findChildren<QShortcut*>()) {
+            if (shortcut->key() == QKeySequence(Qt::Key_F6)) {
+                nextPane = shortcut;
+            }
+        }
+        QVERIFY(nextPane != nullptr);
+        QSignalSpy f6(nextPane, &QShortcut::activated);
+        std::vector<std::unique_ptr<QSignalSpy>> anyCommand;
+        for (QAction* action : f.frame->findChildren<QAction*>()) {
+            anyCommand.push_back(std::make_unique<QSignalSpy>(action, &QAction::triggered));
+        }
+        QWidget* focus = QApplication::focusWidget();
         QTest::keyClick(f.frame.get(), Qt::Key_F6);
-        QCOMPARE(cut.count(), 0);
-        QCOMPARE(paste.count(), 0);
-        // The same keyboard route does reach commands that have a handler.
-        QSignalSpy fileNew(f.frame->CommandAction(CommandId::FileNew), &QAction::triggered);
-        QTest::keyClick(f.frame.get(), Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(fileNew.count(), 1);
+        QCOMPARE(f6.count(), 1);
+        for (const auto& spy : anyCommand) {
+            QCOMPARE(spy->count(), 0);
+        }
+        QCOMPARE(QApplication::focusWidget(), focus);
         QCOMPARE(MessageLog.LogCount, 6);
+    }
+
+    void statusBarPaneFollowsTheHighlightedMenuItem() {
+        FrameFixture f;
+        CStatusBar* bar = f.frame->StatusBar();
+        QMenuBar* menu = f.frame->menuBar();
+        QCOMPARE(bar->Message(), QStringLiteral("Ready"));
+        const auto hover = [menu](int id, CMainFrame& frame) {
+            const QPoint at = menu->actionGeometry(frame.CommandAction(id)).center();
+            QMouseEvent move(QEvent::MouseMove, at, menu->mapToGlobal(at), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(menu, &move);
+        };
+        hover(CommandId::StripStatistics, *f.frame);
+        QTRY_COMPARE(bar->Message(), QStringLiteral("Display Stats about instalation"));
+        // An item without a prompt string empties the pane.
+        hover(CommandId::MidiInPortSelect, *f.frame);
+        QTRY_COMPARE(bar->Message(), QString());
+        QTest::qWait(50);
+        QCOMPARE(bar->Message(), QString());
+        // Nothing highlighted: "Ready".
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(menu, &leave);
+        QTRY_COMPARE(bar->Message(), QStringLiteral("Ready"));
+        // Buttons bring their prompts, and leaving them brings back "Ready".
+        QStatusTipEvent button(QStringLiteral("Save the active document"));
+        QApplication::sendEvent(f.frame.get(), &button);
+        QCOMPARE(bar->Message(), QStringLiteral("Save the active document"));
+        QStatusTipEvent left{QString()};
+        QApplication::sendEvent(f.frame.get(), &left);
+        QCOMPARE(bar->Message(), QStringLiteral("Ready"));
+    }
+
+    void firstSizeShowsTheWholePictureWithinTheScreen() {
+        FrameFixture f;
+        CMainFrame& frame = *f.frame;
+        const QSize wanted = frame.sizeHint();
+        // Room for the view's whole picture under the menu bar and toolbar.
+        QVERIFY(wanted.width() >= kPictureWidth);
+        QVERIFY(wanted.height() >= kPictureHeight + frame.menuBar()->sizeHint().height() +
+                                       frame.ToolBar()->sizeHint().height() +
+                                       frame.StatusBar()->sizeHint().height());
+        // Every menu-bar item fits its width: none is folded behind the extension.
+        QVERIFY(wanted.width() >= frame.menuBar()->sizeHint().width());
+        const QSize decoration(10, 30);
+        QCOMPARE(CMainFrame::FirstSize(wanted, QSize(1920, 1080), decoration), wanted);
+        QCOMPARE(CMainFrame::FirstSize(wanted, QSize(1024, 600), decoration), QSize(1014, 570));
+        QCOMPARE(CMainFrame::FirstSize(wanted, QSize(1920, 600), decoration),
+                 QSize(wanted.width(), 570));
+        // At its first size the frame lays out every item and stays resizable.
+        frame.resize(wanted);
+        QTRY_COMPARE(frame.View()->size().width(), wanted.width());
+        QVERIFY(frame.View()->height() >= kPictureHeight);
+        for (QAction* item : frame.menuBar()->actions()) {
+            QVERIFY2(!frame.menuBar()->actionGeometry(item).isEmpty(), qPrintable(item->text()));
+        }
+        QVERIFY(frame.minimumWidth() < wanted.width() && frame.maximumWidth() > wanted.width());
     }
 
     void printAcceleratorTriggersThePrintCommand() {
@@ -195,18 +277,29 @@ private slots:
         FrameFixture f;
         QAction* start = f.frame->CommandAction(CommandId::StartTimer);
         QAction* stop = f.frame->CommandAction(CommandId::StopTimer);
+        // The timers the window system really runs for the view, with their periods.
+        const auto running = [&f] {
+            QList<int> periods;
+            for (const auto& timer :
+                 QAbstractEventDispatcher::instance()->registeredTimers(&f.View())) {
+                periods << timer.interval;
+            }
+            return periods;
+        };
+        QCOMPARE(running(), QList<int>());
+        start->trigger();
         start->trigger();
         QCOMPARE(f.View().m_bTimerOn, 1);
-        QCOMPARE(f.View().m_nTimerId, 1u);
-        start->trigger();
-        QCOMPARE(f.View().m_bTimerOn, 1);
+        QCOMPARE(running(), QList<int>({120}));
+        stop->trigger();
         stop->trigger();
         QCOMPARE(f.View().m_bTimerOn, 0);
-        stop->trigger();
-        QCOMPARE(f.View().m_bTimerOn, 0);
+        QCOMPARE(running(), QList<int>());
         start->trigger();
         QCOMPARE(f.View().m_nTimerId, 1u);
+        QCOMPARE(running(), QList<int>({120}));
         stop->trigger();
+        QCOMPARE(running(), QList<int>());
     }
 
     void aboutBoxShowsNameVersionAndOk() {

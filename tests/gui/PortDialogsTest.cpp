@@ -47,10 +47,23 @@ struct PortFixture {
     }
     CMidiPortDlg& In() { return *static_cast<CMidiPortDlg*>(f->View().m_pInPortDlg); }
     CMidiPortDlg& Out() { return *static_cast<CMidiPortDlg*>(f->View().m_pOutPortDlg); }
-    void ShowIn() { f->frame->CommandAction(CommandId::MidiInPortSelect)->trigger(); }
-    void ShowOut() { f->frame->CommandAction(CommandId::MidiOutPortSelect)->trigger(); }
-    // What a user's click on a line does.
-    static void Choose(CMidiPortDlg& dialog, int row) { dialog.List()->setCurrentRow(row); }
+    void ShowIn() { Show(CommandId::MidiInPortSelect, In()); }
+    void ShowOut() { Show(CommandId::MidiOutPortSelect, Out()); }
+    // The menu command, then the dialog window becoming active as on a desktop: the
+    // list gets the focus, which must not choose a line.
+    void Show(int command, CMidiPortDlg& dialog) {
+        f->frame->CommandAction(command)->trigger();
+        dialog.Window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.Window()));
+        dialog.List()->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+    }
+    // A user's click on a line.
+    static void Choose(CMidiPortDlg& dialog, int row) {
+        QListWidget* list = dialog.List();
+        const QPoint centre = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    }
 };
 
 } // namespace
@@ -66,8 +79,30 @@ private slots:
         QCOMPARE(p.In().Window()->findChild<QPushButton*>("IDCANCEL")->text(),
                  QStringLiteral("Squelch Input"));
         QCOMPARE(ListLines(p.In().List()), QStringList({"In A", "In B", "In C"}));
-        QCOMPARE(p.In().List()->currentRow(), -1);
         QCOMPARE(p.In().m_nDevices, 3);
+        // Active and focused, the dialog has still chosen nothing and opened nothing.
+        QVERIFY(p.In().List()->hasFocus());
+        QCOMPARE(p.In().List()->currentRow(), -1);
+        QVERIFY(p.In().List()->selectedItems().isEmpty());
+        QCOMPARE(MessageLog.LogCount, 6);
+        QVERIFY(!p.services->InputOpen());
+        p.ShowOut();
+        QCOMPARE(p.Out().List()->currentRow(), -1);
+        QCOMPARE(p.f->View().m_bOutOpen, 0);
+        QCOMPARE(MessageLog.LogCount, 6);
+    }
+
+    void theKeyboardChoosesLinesAsTheMouseDoes() {
+        PortFixture p;
+        p.ShowIn();
+        QTest::keyClick(p.In().List(), Qt::Key_Down);
+        QCOMPARE(p.In().m_nDevice, 0);
+        QCOMPARE(p.f->View().m_bInOpen, 1);
+        QTest::keyClick(p.In().List(), Qt::Key_End);
+        QCOMPARE(p.In().m_nDevice, 2);
+        QCOMPARE(p.services->InputOpen(), true);
+        QCOMPARE(LogLinesFrom(6),
+                 QStringList({"In Open In A ", "In Close In A ", "In Open In C "}));
     }
 
     void outputDialogEndsItsListWithTheScanCount() {
@@ -110,8 +145,9 @@ private slots:
         QVERIFY(p.In().Window()->isVisible());
         QCOMPARE(p.In().List()->currentRow(), 1);
         const int before = MessageLog.LogCount;
-        p.In().OnSelchangePortList();
+        PortFixture::Choose(p.In(), 1);
         QCOMPARE(MessageLog.LogCount, before);
+        QCOMPARE(p.f->View().m_bInOpen, 1);
     }
 
     void squelchEscapeAndCloseBoxCloseThePortAndHide() {
@@ -166,10 +202,14 @@ private slots:
         QCOMPARE(
             LogLinesFrom(before),
             QStringList({"In Open In B ", "In Open FAILED  The MIDI device is already in use."}));
-        PortFixture::Choose(p.In(), 0);
+        // The same line again tries again, as a choice of any other line would.
+        p.services->FailNextInOpen(MidiResult::Allocated);
+        PortFixture::Choose(p.In(), 1);
+        QCOMPARE(p.f->View().m_bInOpen, 0);
         PortFixture::Choose(p.In(), 1);
         QCOMPARE(p.f->View().m_bInOpen, 1);
         QCOMPARE(p.In().m_nDevice, 1);
+        QCOMPARE(LogLinesFrom(before).size(), 5);
     }
 
     void aDeviceAddedSinceTheLastShowingIsListedByTheNextMenuUse() {

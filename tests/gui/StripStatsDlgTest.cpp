@@ -156,6 +156,8 @@ private slots:
         const int ids[] = {1015, 1003, 1005, 1006, 1010, 1007, 1008, 1009, 1014, 1013};
         for (size_t n = 0; n < std::size(ids); ++n) {
             QCOMPARE(Edit(ids[n])->text().toStdString(), kOneSensorExampleFields[n].second);
+            // A figure wider than its field shows its start, as an edit control does.
+            QCOMPARE(Edit(ids[n])->cursorPosition(), 0);
         }
         QCOMPARE(List()->count(), 0);
     }

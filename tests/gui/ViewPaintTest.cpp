@@ -1,5 +1,6 @@
 #include "FrameFixture.h"
 #include "app/CommandIds.h"
+#include "view/ViewPainter.h"
 #include "view/ViewRendering.h"
 
 #include <QAction>
@@ -157,6 +158,41 @@ private slots:
             view.m_calibHigh[i] = 250;
         }
         QCOMPARE(Screen(view), RenderViewImage(view, view.size()));
+    }
+
+    void aHighDensityScreenGetsItsOwnPixelsAndTheSamePicture() {
+        FrameFixture f;
+        CWinTesselTestView& view = f.View();
+        for (int i = 0; i < view.m_stripLength; ++i) {
+            view.m_values[i] = static_cast<uint8_t>(40 + i);
+            view.m_calibHigh[i] = 200;
+        }
+        const QSize logical(kPictureWidth, kPictureHeight);
+        const QImage plain = RenderViewImage(view, logical);
+        QImage dense(logical * 2, QImage::Format_RGB32);
+        dense.setDevicePixelRatio(2.0);
+        {
+            QPainter painter(&dense);
+            view.OnDraw(painter, QRect(QPoint(0, 0), logical));
+        }
+        // The bars and marks fall on the same logical pixels: every second device pixel
+        // of the bar rows is the plain picture's pixel.
+        QImage sampled = dense.scaled(logical, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        sampled.setDevicePixelRatio(1.0);
+        const QRect bars(0, kColumnTop, logical.width(), logical.height() - kColumnTop);
+        QCOMPARE(sampled.copy(bars), plain.copy(bars));
+        // The text is drawn at the device's resolution: an image scaled up from the
+        // plain one would make every aligned 2x2 block of the log band one colour.
+        bool finerThanLogicalPixels = false;
+        for (int y = 0; y < 2 * kLogSlots * kLogSlotHeight && !finerThanLogicalPixels; y += 2) {
+            for (int x = 0; x < dense.width() && !finerThanLogicalPixels; x += 2) {
+                const QRgb first = dense.pixel(x, y);
+                finerThanLogicalPixels = dense.pixel(x + 1, y) != first ||
+                                         dense.pixel(x, y + 1) != first ||
+                                         dense.pixel(x + 1, y + 1) != first;
+            }
+        }
+        QVERIFY(finerThanLogicalPixels);
     }
 
     void repaintingPartOfTheViewDrawsOnlyThatPartAtTheSamePlace() {
