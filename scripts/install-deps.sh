@@ -17,6 +17,7 @@ if [ "$purpose" = test ]; then
         clang libclang-rt-14-dev
         jackd2 dbus-daemon dbus-bin
         procps valgrind
+        xvfb xauth x11-xkb-utils xkb-data x11-utils openbox xdotool
     )
 fi
 

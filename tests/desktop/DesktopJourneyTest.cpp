@@ -1,0 +1,410 @@
+// The window program as a person meets it: the real executable on a desktop with a window
+// manager (see with-desktop.sh), driven with real mouse and keyboard events through
+// xdotool, looked at through screenshots of the X server. Every step leaves a picture in
+// WT_SHOT_DIR for a person to look at.
+
+#include "app/DialogUnits.h"
+#include "view/ViewPainter.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFontMetrics>
+#include <QImage>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kProgram = QStringLiteral(WT_PROGRAM);
+const QString kShotDir = QStringLiteral(WT_SHOT_DIR);
+constexpr QRgb kWhite = 0xFFFFFFFF;
+
+QString Run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
+QString Xdotool(const QStringList& arguments) {
+    return Run(QStringLiteral("xdotool"), arguments);
+}
+
+// The visible top-level window with exactly this title, or "" after `ms`.
+QString WaitForWindow(const QString& title, int ms = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        const QString found =
+            Xdotool({"search", "--onlyvisible", "--name",
+                     QStringLiteral("^%1$").arg(QRegularExpression::escape(title))});
+        if (!found.isEmpty()) {
+            return found.section('\n', 0, 0);
+        }
+        QTest::qWait(50);
+    } while (clock.elapsed() < ms);
+    return QString();
+}
+
+bool WaitUntilGone(const QString& title, int ms = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        if (Xdotool({"search", "--onlyvisible", "--name", QStringLiteral("^%1$").arg(title)})
+                .isEmpty()) {
+            return true;
+        }
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+bool WaitUntilActive(const QString& window, int ms = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        if (Xdotool({"getactivewindow"}) == window) {
+            return true;
+        }
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+// A left click at a point of a window's client area.
+void Click(const QString& window, QPoint at) {
+    Xdotool({"mousemove", "--sync", "--window", window, QString::number(at.x()),
+             QString::number(at.y()), "click", "1"});
+}
+
+void Keys(const QStringList& keys) {
+    Xdotool(QStringList({"key", "--clearmodifiers", "--delay", "60"}) + keys);
+}
+
+QImage Grab(const QString& window) {
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(window.toULongLong())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// The whole screen, for a person to look at.
+void Shot(const QString& name) {
+    QDir().mkpath(kShotDir);
+    const QString path = kShotDir + QLatin1Char('/') + name + QStringLiteral(".png");
+    QVERIFY2(QGuiApplication::primaryScreen()->grabWindow(0).save(path), qPrintable(path));
+    qInfo("screenshot: %s", qPrintable(path));
+}
+
+// Where two pictures of one window differ; empty when they are the same.
+QRect Difference(const QImage& a, const QImage& b) {
+    QRect box;
+    const int width = std::min(a.width(), b.width());
+    const int height = std::min(a.height(), b.height());
+    for (int y = 0; y < height; ++y) {
+        const auto* rowA = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* rowB = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            if (rowA[x] != rowB[x]) {
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return box;
+}
+
+// The view's rows in a picture of the main window: its white background, between the
+// grey toolbar and status bar, seen down the column left of the first bar.
+std::pair<int, int> ViewRows(const QImage& window) {
+    constexpr int kColumn = 4;
+    int top = 0;
+    while (top < window.height() && window.pixel(kColumn, top) != kWhite) {
+        ++top;
+    }
+    int bottom = window.height() - 1;
+    while (bottom > top && window.pixel(kColumn, bottom) != kWhite) {
+        --bottom;
+    }
+    return {top, bottom};
+}
+
+// The menu bar as the program lays it out: the same items in the same style and font,
+// so the positions of its items are those of the program's menu bar.
+class MenuBarLayout {
+public:
+    explicit MenuBarLayout(int width) {
+        for (const char* text : {"Midi In Port Select", "Midi Out Port Select", "StartTimer",
+                                 "StopTimer", "Strip Statistics", "Get Setup Information"}) {
+            m_items.insert(QLatin1String(text), m_bar.addAction(QLatin1String(text)));
+        }
+        for (const char* text : {"&File", "&Edit", "&View"}) {
+            m_items.insert(QLatin1String(text), m_bar.addMenu(QLatin1String(text))->menuAction());
+        }
+        m_items.value("&Edit")->setEnabled(false);
+        m_items.insert("ScanDump", m_bar.addAction(QStringLiteral("ScanDump")));
+        m_items.value("ScanDump")->setEnabled(false);
+        m_items.insert("Clear Screen", m_bar.addAction(QStringLiteral("Clear Screen")));
+        m_items.insert("&Help", m_bar.addMenu(QStringLiteral("&Help"))->menuAction());
+        m_bar.resize(width, m_bar.sizeHint().height());
+    }
+    int WidthOfAllItems() const { return m_bar.sizeHint().width(); }
+    int Height() const { return m_bar.height(); }
+    QPoint Centre(const QString& item) const {
+        return m_bar.actionGeometry(m_items.value(item)).center();
+    }
+
+private:
+    QMenuBar m_bar;
+    QHash<QString, QAction*> m_items;
+};
+
+// The program under test, its Message log read from its standard output.
+class Program {
+public:
+    explicit Program(const QStringList& arguments) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", m_home.path());
+        environment.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        environment.insert("XDG_DATA_HOME", m_home.filePath("data"));
+        environment.insert("XDG_RUNTIME_DIR", m_home.path());
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        // The QZ4 Simulator alone, first in both lists: the MIDI system asked for is a
+        // JACK server of a name nobody runs, and none is started.
+        environment.insert("WINTESSELTEST_MIDI_API", "jack");
+        environment.insert("JACK_NO_START_SERVER", "1");
+        environment.insert("JACK_DEFAULT_SERVER", "wintesseltest-journey-none");
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        m_process.setProcessEnvironment(environment);
+        m_process.start(kProgram, arguments);
+    }
+    ~Program() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+
+    // The log lines written so far.
+    const QStringList& Lines() {
+        m_pending += m_process.readAllStandardOutput();
+        while (true) {
+            const qsizetype end = m_pending.indexOf('\n');
+            if (end < 0) {
+                break;
+            }
+            m_lines << QString::fromLatin1(m_pending.left(end));
+            m_pending.remove(0, end + 1);
+        }
+        return m_lines;
+    }
+    bool WaitForLine(const QString& start, int ms = 5000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < ms) {
+            for (const QString& line : Lines()) {
+                if (line.startsWith(start)) {
+                    return true;
+                }
+            }
+            QTest::qWait(50);
+        }
+        return false;
+    }
+    bool WaitForExit(int ms = 10000) { return m_process.waitForFinished(ms); }
+    int ExitCode() const { return m_process.exitCode(); }
+    QProcess::ExitStatus ExitStatus() const { return m_process.exitStatus(); }
+    // Standard error so far.
+    QString Errors() {
+        m_errors += QString::fromLocal8Bit(m_process.readAllStandardError());
+        return m_errors;
+    }
+    QString Home() const { return m_home.path(); }
+
+private:
+    QTemporaryDir m_home;
+    QProcess m_process;
+    QByteArray m_pending;
+    QStringList m_lines;
+    QString m_errors;
+};
+
+// A port dialog's geometry, from its template in dialog units.
+struct PortDialogLayout {
+    DialogUnits units{DialogUnits::TemplateFont()};
+    QPoint FirstLine() const {
+        const QRect list = units.Rect(7, 7, 143, 49);
+        return {list.left() + 30,
+                list.top() + 3 + QFontMetrics(DialogUnits::TemplateFont()).height() / 2};
+    }
+    QPoint Ok() const { return units.Rect(193, 7, 50, 14).center(); }
+};
+
+} // namespace
+
+class DesktopJourneyTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
+                 "run on an X display: tests/desktop/with-desktop.sh");
+    }
+
+    void aFirstSessionFromStartToClose() {
+        Program program({"--echo-log"});
+        const QString frame = WaitForWindow(QStringLiteral("Untitled - WinTesselTest"));
+        QVERIFY2(!frame.isEmpty(), qPrintable(program.Errors()));
+        QVERIFY(program.WaitForLine(QStringLiteral("don't forget to click")));
+        QVERIFY(WaitUntilActive(frame));
+        QTest::qWait(300);
+        Shot(QStringLiteral("01-first-start"));
+
+        // The first window shows the whole picture and every menu-bar item.
+        const QImage first = Grab(frame);
+        const MenuBarLayout menu(first.width());
+        const auto [viewTop, viewBottom] = ViewRows(first);
+        qInfo("first window: %dx%d, view rows %d to %d, menu items %d wide", first.width(),
+              first.height(), viewTop, viewBottom, menu.WidthOfAllItems());
+        QVERIFY(first.width() >= kPictureWidth);
+        QVERIFY(viewBottom - viewTop + 1 >= kPictureHeight);
+        QVERIFY(first.width() >= menu.WidthOfAllItems());
+        const int welcomeLines = program.Lines().size();
+        QCOMPARE(welcomeLines, 6);
+
+        // Each port dialog: shown and active, nothing chosen; a click on the QZ4 Simulator
+        // opens it; OK hides the dialog.
+        const PortDialogLayout dialogLayout;
+        const struct {
+            const char* menuItem;
+            const char* title;
+            const char* opened;
+        } ports[] = {{"Midi In Port Select", "Midi Inout Port Select", "In Open QZ4 Simulator"},
+                     {"Midi Out Port Select", "Midi Output Port Select", "Out Open QZ4 Simulator"}};
+        int shot = 2;
+        for (const auto& port : ports) {
+            const int linesBefore = program.Lines().size();
+            Click(frame, menu.Centre(QLatin1String(port.menuItem)));
+            const QString dialog = WaitForWindow(QLatin1String(port.title));
+            QVERIFY2(!dialog.isEmpty(), port.title);
+            QVERIFY2(WaitUntilActive(dialog), port.title);
+            QTest::qWait(500);
+            QCOMPARE(program.Lines().size(), linesBefore);
+            Shot(
+                QStringLiteral("%1-%2-shown").arg(shot++, 2, 10, QLatin1Char('0')).arg(port.title));
+            Click(dialog, dialogLayout.FirstLine());
+            QVERIFY2(program.WaitForLine(QLatin1String(port.opened)),
+                     qPrintable(program.Lines().join('\n')));
+            QTest::qWait(200);
+            Shot(QStringLiteral("%1-%2-chosen")
+                     .arg(shot++, 2, 10, QLatin1Char('0'))
+                     .arg(port.title));
+            Click(dialog, dialogLayout.Ok());
+            QVERIFY2(WaitUntilGone(QLatin1String(port.title)), port.title);
+        }
+        QCOMPARE(program.Lines().size(), welcomeLines + 2);
+
+        // Get Setup Information and StartTimer: the bar rows move, nothing else does.
+        Click(frame, menu.Centre(QStringLiteral("Get Setup Information")));
+        QTest::qWait(300);
+        const QImage still = Grab(frame);
+        Click(frame, menu.Centre(QStringLiteral("StartTimer")));
+        QElapsedTimer clock;
+        clock.start();
+        QRect moved;
+        while (moved.isEmpty() && clock.elapsed() < 2000) {
+            QTest::qWait(40);
+            moved = Difference(still, Grab(frame));
+        }
+        qInfo("the bars moved %lld ms after StartTimer, within (%d,%d) %dx%d", clock.elapsed(),
+              moved.x(), moved.y(), moved.width(), moved.height());
+        QVERIFY2(!moved.isEmpty(), "the bars did not move within 2 s of StartTimer");
+        QTest::qWait(600);
+        const QImage live = Grab(frame);
+        QTest::qWait(360);
+        const QRect changed = Difference(live, Grab(frame));
+        QVERIFY(!changed.isEmpty());
+        QVERIFY2(changed.top() >= viewTop + kColumnTop &&
+                     changed.bottom() < viewTop + kPictureHeight && changed.right() < kPictureWidth,
+                 "something outside the bar rows changed while polling");
+        Shot(QStringLiteral("06-live-view"));
+
+        // Strip Statistics and Copy Stats to Buffer: 256 lines for another program.
+        Click(frame, menu.Centre(QStringLiteral("Strip Statistics")));
+        const QString monitor = WaitForWindow(QStringLiteral("Tessel Strip Statistic Monitor"));
+        QVERIFY(!monitor.isEmpty());
+        QVERIFY(WaitUntilActive(monitor));
+        QTest::qWait(300);
+        Shot(QStringLiteral("07-statistic-monitor"));
+        QGuiApplication::clipboard()->clear();
+        Click(monitor, dialogLayout.units.Rect(251, 110, 89, 14).center());
+        QStringList copied;
+        QTRY_VERIFY_WITH_TIMEOUT((copied = QGuiApplication::clipboard()->text().split(
+                                      QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+                                         .size() == 256,
+                                 5000);
+        QVERIFY(copied.first().startsWith(QStringLiteral("item   0: ")));
+        Click(monitor, dialogLayout.units.Rect(294, 11, 50, 14).center()); // OK
+        QVERIFY(WaitUntilGone(QStringLiteral("Tessel Strip Statistic Monitor")));
+
+        // File, Save As, a name: the file holds the scan report.
+        const QString report = QDir(program.Home()).filePath(QStringLiteral("journey-report.wtt"));
+        Click(frame, menu.Centre(QStringLiteral("&File")));
+        QTest::qWait(400);
+        Keys({"a"});
+        const QString saveAs = WaitForWindow(QStringLiteral("Save As"));
+        QVERIFY(!saveAs.isEmpty());
+        QVERIFY(WaitUntilActive(saveAs));
+        QTest::qWait(300);
+        Shot(QStringLiteral("08-save-as"));
+        Keys({"ctrl+a"});
+        Xdotool({"type", "--delay", "20", report});
+        Keys({"Return"});
+        QVERIFY(!WaitForWindow(QStringLiteral("journey-report.wtt - WinTesselTest")).isEmpty());
+        Shot(QStringLiteral("09-saved"));
+        QFile saved(report);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        QVERIFY(bytes.size() > 3);
+        QCOMPARE(static_cast<uint8_t>(bytes[0]), 0xFF); // a report past 254 bytes
+        const int length = static_cast<uint8_t>(bytes[1]) | static_cast<uint8_t>(bytes[2]) << 8;
+        QCOMPARE(bytes.size(), 3 + length);
+        const QByteArray text = bytes.mid(3);
+        QVERIFY2(text.contains("Total Number Of Samples ") && text.contains(" Mean Value "),
+                 text.left(400).constData());
+
+        // Closing the window ends the program; the input closes with its log line.
+        Xdotool({"windowactivate", "--sync", frame});
+        Keys({"alt+F4"});
+        QVERIFY(program.WaitForExit());
+        QCOMPARE(program.ExitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.ExitCode(), 0);
+        QVERIFY2(program.Lines().contains(QStringLiteral("In Close QZ4 Simulator ")),
+                 qPrintable(program.Lines().join('\n')));
+    }
+
+    void aFileThatCannotBeOpenedIsShownInAMessageBox() {
+        Program program({QStringLiteral("/nonexistent/folder/report.wtt")});
+        const QString box = WaitForWindow(QStringLiteral("WinTesselTest"));
+        QVERIFY2(!box.isEmpty(), qPrintable(program.Errors()));
+        QVERIFY(WaitUntilActive(box));
+        QTest::qWait(300);
+        Shot(QStringLiteral("10-file-open-failure"));
+        QVERIFY(!program.WaitForExit(200)); // the box waits for the user
+        Keys({"Return"});
+        QVERIFY(program.WaitForExit());
+        QCOMPARE(program.ExitCode(), 1);
+        QVERIFY(program.Errors().contains(QStringLiteral("/nonexistent/folder/report.wtt")));
+    }
+};
+
+QTEST_MAIN(DesktopJourneyTest)
+#include "DesktopJourneyTest.moc"
