@@ -151,22 +151,20 @@ private slots:
 
     void editAcceleratorsAndPaneKeysDoNothing() {
         FrameFixture f;
-        QAction* cut = f.frame->CommandAction(CommandId::EditCut);
-        QAction* paste = f.frame->CommandAction(CommandId::EditPaste);
-        QSignalSpy cutSpy(cut, &QAction::triggered);
-        QSignalSpy pasteSpy(paste, &QAction::triggered);
+        QSignalSpy cutSpy(f.frame->CommandAction(CommandId::EditCut), &QAction::triggered);
+        QSignalSpy pasteSpy(f.frame->CommandAction(CommandId::EditPaste), &QAction::triggered);
+        const auto pressCutAndPasteKeys = [&f](bool enabled) {
+            f.frame->CommandAction(CommandId::EditCut)->setEnabled(enabled);
+            f.frame->CommandAction(CommandId::EditPaste)->setEnabled(enabled);
+            QTest::keyClick(f.frame.get(), Qt::Key_X, Qt::ControlModifier);
+            QTest::keyClick(f.frame.get(), Qt::Key_Insert, Qt::ShiftModifier);
+        };
         // The keys do reach the two commands: enabled, each runs once.
-        cut->setEnabled(true);
-        paste->setEnabled(true);
-        QTest::keyClick(f.frame.get(), Qt::Key_X, Qt::ControlModifier);
-        QTest::keyClick(f.frame.get(), Qt::Key_Insert, Qt::ShiftModifier);
+        pressCutAndPasteKeys(true);
         QCOMPARE(cutSpy.count(), 1);
         QCOMPARE(pasteSpy.count(), 1);
         // As the program has them, without a handler and disabled, nothing runs.
-        cut->setEnabled(false);
-        paste->setEnabled(false);
-        QTest::keyClick(f.frame.get(), Qt::Key_X, Qt::ControlModifier);
-        QTest::keyClick(f.frame.get(), Qt::Key_Insert, Qt::ShiftModifier);
+        pressCutAndPasteKeys(false);
         QCOMPARE(cutSpy.count(), 1);
         QCOMPARE(pasteSpy.count(), 1);
 
