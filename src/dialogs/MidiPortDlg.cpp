@@ -146,6 +146,12 @@ void CMidiPortDlg::OnSelchangePortList() {
     }
     m_nDevice = index;
     OpenPort();
+    if (!IsPortOpen()) {
+        // No line stays marked for a device that is not open; the log says why.
+        const QSignalBlocker blocker(m_list);
+        m_list->clearSelection();
+        m_list->setCurrentRow(-1);
+    }
     if (m_view != nullptr) {
         m_view->update();
     }

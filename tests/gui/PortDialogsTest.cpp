@@ -199,6 +199,8 @@ private slots:
         const int before = MessageLog.LogCount;
         PortFixture::Choose(p.In(), 1);
         QCOMPARE(p.f->View().m_bInOpen, 0);
+        QCOMPARE(p.In().List()->currentRow(), -1);
+        QVERIFY(p.In().List()->selectedItems().isEmpty());
         QCOMPARE(
             LogLinesFrom(before),
             QStringList({"In Open In B ", "In Open FAILED  The MIDI device is already in use."}));
