@@ -1,6 +1,6 @@
-#include "scanner/MessageLog.h"
+#include "log/MessageLog.h"
 #include "scanner/ScannerState.h"
-#include "view/ViewRendering.h"
+#include "render/ViewRendering.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 // WT_STARTED_US (microseconds of the realtime clock, set just before the program is
 // started) makes the figure include loading the program and its libraries.
 
-#include "app/WinTesselTestApp.h"
-#include "app/WinTesselTestView.h"
+#include "gui/WinTesselTestApp.h"
+#include "gui/WinTesselTestView.h"
 
 #include <QEvent>
 #include <QMetaObject>

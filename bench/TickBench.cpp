@@ -1,9 +1,9 @@
-#include "midi/InputRings.h"
-#include "midi/MidiMessageKinds.h"
-#include "scanner/MessageLog.h"
+#include "ports/InputRings.h"
+#include "ports/MidiMessageKinds.h"
+#include "log/MessageLog.h"
 #include "scanner/ScannerView.h"
 #include "sim/Qz4Model.h"
-#include "view/ViewRendering.h"
+#include "render/ViewRendering.h"
 
 #include <benchmark/benchmark.h>
 

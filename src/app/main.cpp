@@ -1,4 +1,4 @@
-#include "app/WinTesselTestApp.h"
+#include "gui/WinTesselTestApp.h"
 
 int main(int argc, char** argv) {
     CWinTesselTestApp::PreparePlatform(argc, argv);

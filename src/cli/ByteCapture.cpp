@@ -1,6 +1,6 @@
 #include "cli/ByteCapture.h"
 
-#include "protocol/ConsumedBytes.h"
+#include "decoder/ConsumedBytes.h"
 
 ByteCapture::ByteCapture() {
     SetConsumedBytesSink(Append, this);

@@ -1,5 +1,5 @@
 #include "cli/Commands.h"
-#include "app/FileIo.h"
+#include "render/FileIo.h"
 #include "cli/HeadlessView.h"
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"

@@ -1,7 +1,7 @@
 #include "cli/DeviceChoice.h"
 
-#include "midi/DeviceLookup.h"
-#include "midi/SimulatorServices.h"
+#include "ports/DeviceLookup.h"
+#include "ports/SimulatorServices.h"
 
 #include <algorithm>
 

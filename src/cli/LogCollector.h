@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scanner/MessageLog.h"
+#include "log/MessageLog.h"
 
 #include <string>
 #include <vector>

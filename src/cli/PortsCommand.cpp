@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
 #include "cli/DeviceChoice.h"
 #include "cli/Messages.h"
-#include "midi/DeviceLookup.h"
-#include "midi/SystemMidiServices.h"
+#include "ports/DeviceLookup.h"
+#include "rtmidi/SystemMidiServices.h"
 
 #include <cstdio>
 

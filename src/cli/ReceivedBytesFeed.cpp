@@ -1,8 +1,8 @@
 #include "cli/ReceivedBytesFeed.h"
 
-#include "midi/InputRings.h"
-#include "midi/MidiMessageKinds.h"
-#include "midi/MidiPortLayer.h"
+#include "ports/InputRings.h"
+#include "ports/MidiMessageKinds.h"
+#include "ports/MidiPortLayer.h"
 #include "scanner/ScannerView.h"
 
 #include <algorithm>

@@ -5,8 +5,8 @@
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"
 #include "cli/SessionOutput.h"
-#include "midi/DeviceLookup.h"
-#include "midi/SystemMidiServices.h"
+#include "ports/DeviceLookup.h"
+#include "rtmidi/SystemMidiServices.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "cli/Commands.h"
-#include "midi/MidiPortLayer.h"
-#include "midi/ScriptedMidiServices.h"
+#include "ports/MidiPortLayer.h"
+#include "ScriptedMidiServices.h"
 
 #include <gtest/gtest.h>
 

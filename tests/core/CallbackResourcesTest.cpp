@@ -4,10 +4,10 @@
 // the callback.
 
 #include "MidiTestSupport.h"
-#include "midi/CompositeMidiServices.h"
-#include "midi/ScriptedMidiServices.h"
-#include "midi/SendLongMessage.h"
-#include "midi/SimulatorServices.h"
+#include "ports/CompositeMidiServices.h"
+#include "ScriptedMidiServices.h"
+#include "ports/SendLongMessage.h"
+#include "ports/SimulatorServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "midi/CompositeMidiServices.h"
+#include "ports/CompositeMidiServices.h"
 #include "MidiTestSupport.h"
-#include "midi/DeviceLookup.h"
-#include "midi/MidiMessageKinds.h"
-#include "midi/ScriptedMidiServices.h"
-#include "midi/SendLongMessage.h"
-#include "midi/SimulatorServices.h"
+#include "ports/DeviceLookup.h"
+#include "ports/MidiMessageKinds.h"
+#include "ScriptedMidiServices.h"
+#include "ports/SendLongMessage.h"
+#include "ports/SimulatorServices.h"
 
 #include <gtest/gtest.h>
 

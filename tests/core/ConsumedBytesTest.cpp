@@ -1,4 +1,4 @@
-#include "protocol/ConsumedBytes.h"
+#include "decoder/ConsumedBytes.h"
 #include "SysexFeed.h"
 
 namespace {

@@ -1,5 +1,5 @@
-#include "midi/DeviceLookup.h"
-#include "midi/ScriptedMidiServices.h"
+#include "ports/DeviceLookup.h"
+#include "ScriptedMidiServices.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "MidiTestSupport.h"
 #include "SysexFeed.h"
-#include "midi/ScriptedMidiServices.h"
+#include "ScriptedMidiServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TestView.h"
-#include "midi/InputRings.h"
-#include "midi/MidiMessageKinds.h"
+#include "ports/InputRings.h"
+#include "ports/MidiMessageKinds.h"
 
 #include <gtest/gtest.h>
 

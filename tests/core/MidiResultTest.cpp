@@ -1,5 +1,5 @@
-#include "midi/MidiResult.h"
-#include "midi/MidiServices.h"
+#include "ports/MidiResult.h"
+#include "ports/MidiServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "TestView.h"
-#include "midi/InputRings.h"
-#include "midi/MidiPortLayer.h"
-#include "midi/MidiServices.h"
-#include "scanner/MessageLog.h"
+#include "ports/InputRings.h"
+#include "ports/MidiPortLayer.h"
+#include "ports/MidiServices.h"
+#include "log/MessageLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "MidiTestSupport.h"
-#include "midi/MidiMessageKinds.h"
-#include "midi/ScriptedMidiServices.h"
+#include "ports/MidiMessageKinds.h"
+#include "ScriptedMidiServices.h"
 
 #include <gtest/gtest.h>
 

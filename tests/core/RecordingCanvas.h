@@ -1,6 +1,6 @@
 #pragma once
 
-#include "view/ViewCanvas.h"
+#include "picture/ViewCanvas.h"
 
 #include <ostream>
 #include <string>

@@ -1,8 +1,8 @@
-#include "midi/SendLongMessage.h"
+#include "ports/SendLongMessage.h"
 #include "MidiTestSupport.h"
-#include "midi/OutputMessagePool.h"
-#include "midi/ScriptedMidiServices.h"
-#include "midi/SimulatorServices.h"
+#include "ports/OutputMessagePool.h"
+#include "ScriptedMidiServices.h"
+#include "ports/SimulatorServices.h"
 
 #include <gtest/gtest.h>
 

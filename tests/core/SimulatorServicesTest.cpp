@@ -1,8 +1,8 @@
-#include "midi/SimulatorServices.h"
+#include "ports/SimulatorServices.h"
 #include "MidiTestSupport.h"
 #include "SysexFeed.h"
-#include "midi/MidiMessageKinds.h"
-#include "midi/SendLongMessage.h"
+#include "ports/MidiMessageKinds.h"
+#include "ports/SendLongMessage.h"
 #include "sim/Qz4Model.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "SysexFeed.h"
-#include "protocol/SysexDecoderState.h"
+#include "decoder/SysexDecoderState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "midi/InputRings.h"
-#include "protocol/SysexDecoderState.h"
-#include "scanner/MessageLog.h"
+#include "ports/InputRings.h"
+#include "decoder/SysexDecoderState.h"
+#include "log/MessageLog.h"
 #include "scanner/ScannerView.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "RecordingCanvas.h"
 #include "TestView.h"
 
-#include "view/ViewPainter.h"
+#include "picture/ViewPainter.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // xdotool, looked at through screenshots of the X server. Every step leaves a picture in
 // WT_SHOT_DIR for a person to look at.
 
-#include "app/DialogUnits.h"
-#include "view/ViewPainter.h"
+#include "gui/DialogUnits.h"
+#include "picture/ViewPainter.h"
 
 #include <QApplication>
 #include <QClipboard>

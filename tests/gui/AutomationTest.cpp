@@ -1,5 +1,5 @@
 #include "PrivateSessionBus.h"
-#include "app/WinTesselTestApp.h"
+#include "gui/WinTesselTestApp.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

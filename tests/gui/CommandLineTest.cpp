@@ -1,4 +1,4 @@
-#include "app/CommandLineInfo.h"
+#include "gui/CommandLineInfo.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 #include "../core/ExampleTexts.h"
 #include "FrameFixture.h"
-#include "app/CommandIds.h"
+#include "gui/CommandIds.h"
 
-#include "midi/MidiPortLayer.h"
-#include "midi/ScriptedMidiServices.h"
+#include "ports/MidiPortLayer.h"
+#include "ScriptedMidiServices.h"
 #include <QAction>
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/MainFrame.h"
-#include "app/ProfileSettings.h"
-#include "app/WinTesselTestDoc.h"
-#include "app/WinTesselTestView.h"
-#include "midi/InputRings.h"
-#include "scanner/MessageLog.h"
+#include "gui/MainFrame.h"
+#include "gui/ProfileSettings.h"
+#include "gui/WinTesselTestDoc.h"
+#include "gui/WinTesselTestView.h"
+#include "ports/InputRings.h"
+#include "log/MessageLog.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "FrameFixture.h"
-#include "app/AboutDlg.h"
-#include "app/CommandIds.h"
-#include "app/StatusBar.h"
-#include "view/ViewPainter.h"
+#include "gui/AboutDlg.h"
+#include "gui/CommandIds.h"
+#include "gui/StatusBar.h"
+#include "picture/ViewPainter.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>

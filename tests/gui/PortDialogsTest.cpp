@@ -1,8 +1,8 @@
 #include "FrameFixture.h"
-#include "app/CommandIds.h"
-#include "dialogs/MidiPortDlg.h"
-#include "midi/MidiPortLayer.h"
-#include "midi/ScriptedMidiServices.h"
+#include "gui/CommandIds.h"
+#include "gui/MidiPortDlg.h"
+#include "ports/MidiPortLayer.h"
+#include "ScriptedMidiServices.h"
 
 #include <QAction>
 #include <QListWidget>

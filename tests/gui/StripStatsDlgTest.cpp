@@ -1,12 +1,12 @@
-#include "stats/StripStatsDlg.h"
+#include "gui/StripStatsDlg.h"
 #include "../core/ExampleTexts.h"
 #include "../core/ReceivedScans.h"
 #include "../core/TestView.h"
 #include "FrameFixture.h"
-#include "app/CommandIds.h"
-#include "app/DialogUnits.h"
-#include "midi/InputRings.h"
-#include "scanner/MessageLog.h"
+#include "gui/CommandIds.h"
+#include "gui/DialogUnits.h"
+#include "ports/InputRings.h"
+#include "log/MessageLog.h"
 #include "scanner/ScannerView.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "FrameFixture.h"
-#include "app/CommandIds.h"
-#include "view/ViewPainter.h"
-#include "view/ViewRendering.h"
+#include "gui/CommandIds.h"
+#include "picture/ViewPainter.h"
+#include "render/ViewRendering.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "JackServerProcess.h"
 #include "MidiTestSupport.h"
 #include "Qz4SimProcess.h"
-#include "midi/SystemMidiServices.h"
+#include "rtmidi/SystemMidiServices.h"
 
 #include <gtest/gtest.h>
 

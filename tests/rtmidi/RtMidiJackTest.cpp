@@ -3,11 +3,11 @@
 
 #include "MidiTestSupport.h"
 #include "Qz4SimProcess.h"
-#include "midi/CompositeMidiServices.h"
-#include "midi/MidiMessageKinds.h"
-#include "midi/RtMidiServices.h"
-#include "midi/SendLongMessage.h"
-#include "midi/SimulatorServices.h"
+#include "ports/CompositeMidiServices.h"
+#include "ports/MidiMessageKinds.h"
+#include "rtmidi/RtMidiServices.h"
+#include "ports/SendLongMessage.h"
+#include "ports/SimulatorServices.h"
 #include "sim/Qz4Model.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,139 @@
+#include "ports/SimulatorServices.h"
+
+#include "ports/MidiMessageKinds.h"
+
+#include <cstdio>
+
+namespace {
+
+template <typename Caps> MidiResult FillCaps(uint32_t device, Caps* caps) {
+    if (device != 0) {
+        return MidiResult::BadDeviceId;
+    }
+    if (caps == nullptr) {
+        return MidiResult::InvalidParameter;
+    }
+    *caps = Caps{};
+    std::snprintf(caps->szPname, sizeof caps->szPname, "%s", SimulatorServices::kDeviceName);
+    return MidiResult::NoError;
+}
+
+} // namespace
+
+SimulatorServices::SimulatorServices(const SimulatorOptions& options)
+    : m_latency(options.latency), m_model(options) {}
+
+void SimulatorServices::SetOptions(const SimulatorOptions& options) {
+    m_latency = options.latency;
+    m_thread.RunAndWait([this, options] { m_model = Qz4Model(options); });
+}
+
+std::vector<std::vector<uint8_t>> SimulatorServices::ReceivedRequests() const {
+    std::lock_guard lock(m_receivedMutex);
+    return {m_received.begin(), m_received.end()};
+}
+
+MidiResult SimulatorServices::InGetDevCaps(uint32_t device, MidiInCaps* caps) {
+    return FillCaps(device, caps);
+}
+
+MidiResult SimulatorServices::InOpen(MidiHandle* handle, uint32_t device, MidiInProc callback,
+                                     uintptr_t instance) {
+    if (device != 0) {
+        return MidiResult::BadDeviceId;
+    }
+    if (handle == nullptr) {
+        return MidiResult::InvalidParameter;
+    }
+    const MidiHandle opened = m_lastHandle + 1;
+    const MidiResult result = m_input.Open(opened, callback, instance);
+    if (result == MidiResult::NoError) {
+        m_lastHandle = opened;
+        *handle = opened;
+    }
+    return result;
+}
+
+MidiResult SimulatorServices::OutGetDevCaps(uint32_t device, MidiOutCaps* caps) {
+    return FillCaps(device, caps);
+}
+
+MidiResult SimulatorServices::OutOpen(MidiHandle* handle, uint32_t device, MidiOutProc, uintptr_t) {
+    if (device != 0) {
+        return MidiResult::BadDeviceId;
+    }
+    if (handle == nullptr) {
+        return MidiResult::InvalidParameter;
+    }
+    if (m_outHandle != 0) {
+        return MidiResult::Allocated;
+    }
+    m_outHandle = ++m_lastHandle;
+    *handle = m_outHandle;
+    return MidiResult::NoError;
+}
+
+MidiResult SimulatorServices::OutPrepareHeader(MidiHandle handle, MidiHeader* header) {
+    if (handle == 0 || handle != m_outHandle) {
+        return MidiResult::InvalidHandle;
+    }
+    if (header == nullptr || header->lpData == nullptr || header->dwBufferLength == 0) {
+        return MidiResult::InvalidParameter;
+    }
+    header->dwFlags |= kMidiHeaderPrepared;
+    return MidiResult::NoError;
+}
+
+MidiResult SimulatorServices::OutUnprepareHeader(MidiHandle handle, MidiHeader* header) {
+    if (handle == 0 || handle != m_outHandle) {
+        return MidiResult::InvalidHandle;
+    }
+    if (header == nullptr) {
+        return MidiResult::InvalidParameter;
+    }
+    header->dwFlags &= ~kMidiHeaderPrepared;
+    return MidiResult::NoError;
+}
+
+MidiResult SimulatorServices::OutLongMsg(MidiHandle handle, MidiHeader* header) {
+    if (handle == 0 || handle != m_outHandle) {
+        return MidiResult::InvalidHandle;
+    }
+    if (header == nullptr || header->lpData == nullptr || header->dwBufferLength == 0) {
+        return MidiResult::InvalidParameter;
+    }
+    if ((header->dwFlags & kMidiHeaderPrepared) == 0) {
+        return MidiResult::Unprepared;
+    }
+    // Taken at once, so the header and its bytes are free when the call returns.
+    std::vector<uint8_t> request(header->lpData, header->lpData + header->dwBufferLength);
+    header->dwFlags |= kMidiHeaderDone;
+    m_thread.Post(m_latency, [this, request = std::move(request)] { Answer(request); });
+    return MidiResult::NoError;
+}
+
+MidiResult SimulatorServices::OutClose(MidiHandle handle) {
+    if (handle == 0 || handle != m_outHandle) {
+        return MidiResult::InvalidHandle;
+    }
+    m_outHandle = 0;
+    return MidiResult::NoError;
+}
+
+void SimulatorServices::Answer(const std::vector<uint8_t>& request) {
+    {
+        std::lock_guard lock(m_receivedMutex);
+        m_received.push_back(request);
+        if (m_received.size() > kKeptRequests) {
+            m_received.pop_front();
+        }
+    }
+    const std::vector<uint8_t> reply = m_model.Respond(request.data(), request.size());
+    if (reply.empty()) {
+        return;
+    }
+    if (!m_input.Receiving() ||
+        m_input.DeliverLongData(reply.data(), reply.size(), kMimLongData) > 0) {
+        m_repliesLost.fetch_add(1, std::memory_order_relaxed);
+    }
+}

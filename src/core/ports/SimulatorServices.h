@@ -1,0 +1,76 @@
+#pragma once
+
+#include "ports/DriverInputPort.h"
+#include "ports/DriverThread.h"
+#include "ports/MidiServices.h"
+#include "sim/Qz4Model.h"
+#include "sim/SimulatorOptions.h"
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+// The built-in QZ4: one input and one output device named "QZ4 Simulator". Every
+// request that reaches its output is answered on the simulator's own thread after the
+// latency, and the reply goes to its input when that is open and started; otherwise
+// the reply is lost, as with an unplugged cable.
+class SimulatorServices final : public MidiServices {
+public:
+    static constexpr const char* kDeviceName = "QZ4 Simulator";
+    static constexpr size_t kKeptRequests = 256;
+
+    explicit SimulatorServices(const SimulatorOptions& options = {});
+
+    // The model starts afresh with these options; requests already sent keep the old
+    // latency.
+    void SetOptions(const SimulatorOptions& options);
+    // The last kKeptRequests requests that reached the output device, in order.
+    std::vector<std::vector<uint8_t>> ReceivedRequests() const;
+    // Replies that found the input closed (or no buffer queued).
+    uint32_t RepliesLost() const { return m_repliesLost.load(std::memory_order_relaxed); }
+
+    uint32_t InGetNumDevs() override { return 1; }
+    MidiResult InGetDevCaps(uint32_t device, MidiInCaps* caps) override;
+    MidiResult InOpen(MidiHandle* handle, uint32_t device, MidiInProc callback,
+                      uintptr_t instance) override;
+    MidiResult InStart(MidiHandle handle) override { return m_input.Start(handle); }
+    MidiResult InPrepareHeader(MidiHandle handle, MidiHeader* header) override {
+        return m_input.PrepareHeader(handle, header);
+    }
+    MidiResult InUnprepareHeader(MidiHandle handle, MidiHeader* header) override {
+        return m_input.UnprepareHeader(handle, header);
+    }
+    MidiResult InAddBuffer(MidiHandle handle, MidiHeader* header) override {
+        return m_input.AddBuffer(handle, header);
+    }
+    MidiResult InReset(MidiHandle handle) override { return m_input.Reset(handle); }
+    MidiResult InClose(MidiHandle handle) override { return m_input.Close(handle); }
+
+    uint32_t OutGetNumDevs() override { return 1; }
+    MidiResult OutGetDevCaps(uint32_t device, MidiOutCaps* caps) override;
+    MidiResult OutOpen(MidiHandle* handle, uint32_t device, MidiOutProc callback,
+                       uintptr_t instance) override;
+    MidiResult OutPrepareHeader(MidiHandle handle, MidiHeader* header) override;
+    MidiResult OutUnprepareHeader(MidiHandle handle, MidiHeader* header) override;
+    MidiResult OutLongMsg(MidiHandle handle, MidiHeader* header) override;
+    MidiResult OutClose(MidiHandle handle) override;
+
+private:
+    void Answer(const std::vector<uint8_t>& request); // on the simulator's thread
+
+    // Window thread only.
+    MidiHandle m_outHandle = 0;
+    MidiHandle m_lastHandle = 0;
+    std::chrono::microseconds m_latency;
+
+    Qz4Model m_model; // the simulator's thread only, once constructed
+    std::atomic<uint32_t> m_repliesLost{0};
+    mutable std::mutex m_receivedMutex;
+    std::deque<std::vector<uint8_t>> m_received;
+
+    // Last: the thread stops before the members its jobs use go away.
+    DriverThread m_thread;
+    DriverInputPort m_input{m_thread};
+};

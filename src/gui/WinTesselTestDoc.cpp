@@ -1,0 +1,65 @@
+#include "gui/WinTesselTestDoc.h"
+
+#include "gui/AppLock.h"
+#include "render/FileIo.h"
+#include "stats/LengthPrefixedString.h"
+#include "stats/ScanReport.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+
+CWinTesselTestDoc::CWinTesselTestDoc() {
+    AppLock::Lock();
+}
+
+CWinTesselTestDoc::~CWinTesselTestDoc() {
+    AppLock::Unlock();
+}
+
+bool CWinTesselTestDoc::OnNewDocument() {
+    SetPathName(QString());
+    return true;
+}
+
+bool CWinTesselTestDoc::OnOpenDocument(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot open %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    Serialize(file, false);
+    SetPathName(path);
+    return true;
+}
+
+bool CWinTesselTestDoc::OnSaveDocument(const QString& path, QString* error) {
+    QBuffer archive;
+    archive.open(QIODevice::WriteOnly);
+    Serialize(archive, true);
+    std::string why;
+    if (!WriteFileAtomically(path.toStdString(), archive.data().toStdString(), &why)) {
+        *error = QStringLiteral("Failed to save document: %1").arg(QString::fromStdString(why));
+        return false;
+    }
+    SetPathName(path);
+    return true;
+}
+
+bool CWinTesselTestDoc::Serialize(QIODevice& archive, bool storing) {
+    if (!storing) {
+        return true;
+    }
+    const std::string bytes = LengthPrefixedString(BuildScanReport());
+    return archive.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+           static_cast<qint64>(bytes.size());
+}
+
+QString CWinTesselTestDoc::Title() const {
+    return m_pathName.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(m_pathName).fileName();
+}
+
+void CWinTesselTestDoc::SetPathName(const QString& path) {
+    m_pathName = path;
+    emit TitleChanged(Title());
+}

@@ -1,0 +1,130 @@
+#include "gui/WinTesselTestView.h"
+
+#include "gui/MidiInPortDlg.h"
+#include "gui/MidiOutPortDlg.h"
+#include "gui/StripStatsDlg.h"
+#include "picture/ViewPainter.h"
+#include "render/ViewRendering.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimerEvent>
+
+CWinTesselTestView::CWinTesselTestView(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("CWinTesselTestView"));
+    // OnDraw paints every pixel of the area, so the window system never erases it
+    // first: no flicker at the poll rate.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    m_inPortDlg = std::make_unique<CMidiInPortDlg>(this);
+    m_pInPortDlg = m_inPortDlg.get();
+    m_outPortDlg = std::make_unique<CMidiOutPortDlg>(this);
+    m_pOutPortDlg = m_outPortDlg.get();
+    m_statsDlg = std::make_unique<CStripStatsDlg>(this, this);
+    m_pStatsDlg = m_statsDlg.get();
+}
+
+CWinTesselTestView::~CWinTesselTestView() {
+    ClosePortsAtShutdown();
+    m_pInPortDlg = nullptr;
+    m_inPortDlg.reset();
+    m_pOutPortDlg = nullptr;
+    m_outPortDlg.reset();
+    m_pStatsDlg = nullptr;
+    m_statsDlg.reset();
+}
+
+uint32_t CWinTesselTestView::PlatformSetTimer(uint32_t id, uint32_t milliseconds) {
+    m_pollTimer.start(static_cast<int>(milliseconds), Qt::PreciseTimer, this);
+    m_pollTimerId = id;
+    return id;
+}
+
+void CWinTesselTestView::PlatformKillTimer(uint32_t timerId) {
+    if (timerId != 0 && timerId == m_pollTimerId) {
+        m_pollTimer.stop();
+        m_pollTimerId = 0;
+    }
+}
+
+void CWinTesselTestView::InvalidateView() {
+    update();
+}
+
+void CWinTesselTestView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_pollTimer.timerId()) {
+        OnTimer(m_pollTimerId);
+    } else {
+        QWidget::timerEvent(event);
+    }
+}
+
+namespace {
+
+// Every use of the menu command gives a new window with a freshly read device list.
+void ShowPortDialog(CMidiPortDlg* dialog) {
+    if (dialog == nullptr) {
+        return;
+    }
+    dialog->DestroyWindow();
+    if (dialog->Create()) {
+        dialog->FillDeviceList();
+    }
+}
+
+} // namespace
+
+void CWinTesselTestView::OnMidiInPortSelect() {
+    ShowPortDialog(m_inPortDlg.get());
+}
+
+void CWinTesselTestView::OnMidiOutPortSelect() {
+    ShowPortDialog(m_outPortDlg.get());
+}
+
+// Every use of the menu command computes afresh into a new window.
+void CWinTesselTestView::OnStripStatistics() {
+    if (m_statsDlg->HasWindow()) {
+        m_statsDlg->DestroyWindow();
+    }
+    m_statsDlg->ShowStatistics();
+}
+
+QSize CWinTesselTestView::sizeHint() const {
+    return QSize(kPictureWidth, kPictureHeight);
+}
+
+void CWinTesselTestView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    OnDraw(painter, event->rect());
+}
+
+void CWinTesselTestView::OnDraw(QPainter& dc, const QRect& clipBox) {
+    DrawScannerView(dc, clipBox, *this);
+}
+
+void CWinTesselTestView::OnFilePrint() {
+    // The printer's own resolution: one logical unit per printer pixel, as on screen.
+    QPrinter printer(QPrinter::HighResolution);
+    if (OnPreparePrinting(printer)) {
+        OnPrint(printer);
+    }
+}
+
+bool CWinTesselTestView::OnPreparePrinting(QPrinter& printer) {
+    QPrintDialog dialog(&printer, this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CWinTesselTestView::OnPrint(QPrinter& printer) {
+    QPainter dc;
+    if (!dc.begin(&printer)) {
+        return;
+    }
+    // One page, drawn straight onto the printer: nothing asks it for another.
+    OnDraw(dc, QRect(0, 0, printer.width(), printer.height()));
+    dc.end();
+}

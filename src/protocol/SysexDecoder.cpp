@@ -1,8 +1,0 @@
-#include "protocol/SysexDecoderStages.h"
-#include "scanner/ScannerView.h"
-
-void ScannerView::ProcessMidiInput() {
-    ConsumeInputBytes(*this);
-    RunEventDiagnostics();
-    InvalidateView();
-}

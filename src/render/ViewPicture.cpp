@@ -1,0 +1,69 @@
+#include "render/ViewPicture.h"
+
+#include "render/ViewRendering.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+
+#include <memory>
+
+namespace {
+
+QtMessageHandler PreviousHandler = nullptr;
+
+// Qt's complaint about a missing XDG_RUNTIME_DIR, usual on a machine without a
+// desktop, says nothing about the picture.
+void DropRuntimeDirNotice(QtMsgType type, const QMessageLogContext& context,
+                          const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: "))) {
+        return;
+    }
+    PreviousHandler(type, context, message);
+}
+
+// Text needs a QGuiApplication for its fonts; it lives only while the picture is made.
+class GuiSupport {
+public:
+    GuiSupport() {
+        if (QCoreApplication::instance() != nullptr) {
+            return;
+        }
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        PreviousHandler = qInstallMessageHandler(DropRuntimeDirNotice);
+        m_app = std::make_unique<QGuiApplication>(m_argc, m_argv);
+    }
+    ~GuiSupport() {
+        if (m_app) {
+            m_app.reset();
+            qInstallMessageHandler(PreviousHandler);
+        }
+    }
+    GuiSupport(const GuiSupport&) = delete;
+    GuiSupport& operator=(const GuiSupport&) = delete;
+
+private:
+    int m_argc = 1;
+    char m_name[18] = "wintesseltest-cli";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QGuiApplication> m_app;
+};
+
+} // namespace
+
+bool RenderViewPng(const ScannerState& state, int width, int height, std::string* png,
+                   std::string* error) {
+    GuiSupport gui;
+    const QImage image = RenderViewImage(state, QSize(width, height));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.isNull() || !image.save(&buffer, "PNG")) {
+        *error =
+            "can't make a " + std::to_string(width) + "x" + std::to_string(height) + " PNG picture";
+        return false;
+    }
+    png->assign(bytes.constData(), static_cast<size_t>(bytes.size()));
+    return true;
+}

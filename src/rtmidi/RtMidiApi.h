@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ports/MidiResult.h"
+
+#include <RtMidi.h>
+
+#include <string>
+#include <vector>
+
+// Which of RtMidi's APIs to use, and whether it can be reached. Constructing RtMidi
+// objects for an API whose server is absent prints to standard error or throws, so
+// each API is probed quietly first.
+
+// The APIs to try, in order: the named one alone ("alsa", "jack", ...), else the one
+// WINTESSELTEST_MIDI_API names, else ALSA and then JACK. An unknown name gives no API
+// and a reason in `error`.
+std::vector<RtMidi::Api> CandidateMidiApis(const std::string& forced, std::string* error);
+
+// False with a reason when the API's server or device can't be reached.
+bool MidiApiReachable(RtMidi::Api api, std::string* reason);
+
+MidiResult ResultOfRtMidiError(RtMidiError::Type type);

@@ -1,0 +1,295 @@
+#include "rtmidi/RtMidiServices.h"
+
+#include "rtmidi/RtMidiApi.h"
+
+#include <cstdio>
+
+namespace {
+
+void IgnoreListingError(RtMidiError::Type, const std::string&, void*) {}
+
+template <typename Caps>
+MidiResult FillCaps(const std::vector<std::string>& names, uint32_t device, Caps* caps) {
+    if (device >= names.size()) {
+        return MidiResult::BadDeviceId;
+    }
+    if (caps == nullptr) {
+        return MidiResult::InvalidParameter;
+    }
+    *caps = Caps{};
+    std::snprintf(caps->szPname, sizeof caps->szPname, "%s", names[device].c_str());
+    return MidiResult::NoError;
+}
+
+template <typename Client> std::vector<std::string> PortNames(Client& client) {
+    std::vector<std::string> names;
+    const unsigned count = client.getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        names.push_back(client.getPortName(i));
+    }
+    return names;
+}
+
+} // namespace
+
+RtMidiServices::RtMidiServices(const std::string& forcedApi) {
+    std::string reasons;
+    for (RtMidi::Api api : CandidateMidiApis(forcedApi, &reasons)) {
+        std::string why;
+        if (Connect(api, &why)) {
+            return;
+        }
+        reasons += (reasons.empty() ? "" : "; ") + RtMidi::getApiDisplayName(api) + ": " + why;
+    }
+    m_unavailable = "no MIDI system can be reached (" + reasons + ")";
+}
+
+RtMidiServices::~RtMidiServices() {
+    LetGoOfLostServer();
+}
+
+bool RtMidiServices::Connect(RtMidi::Api api, std::string* reason) {
+    if (!MidiApiReachable(api, reason)) {
+        return false;
+    }
+    try {
+        auto in = std::make_unique<RtMidiIn>(api, "WinTesselTest");
+        auto out = std::make_unique<RtMidiOut>(api, "WinTesselTest");
+        in->setErrorCallback(IgnoreListingError, nullptr);
+        out->setErrorCallback(IgnoreListingError, nullptr);
+        m_listIn = std::move(in);
+        m_listOut = std::move(out);
+    } catch (const RtMidiError& error) {
+        *reason = error.getMessage();
+        return false;
+    }
+    m_api = api;
+    m_unavailable.clear();
+    m_serverLost = false;
+    if (api == RtMidi::UNIX_JACK) {
+        m_watch = JackServerWatch::Start(OnPortGone, this);
+    }
+    return true;
+}
+
+void RtMidiServices::LetGoOfLostServer() {
+    if (!m_watch || !m_watch->ServerGone()) {
+        return;
+    }
+    for (auto& port : m_inputs) {
+        if (port) {
+            port->ReportLoss(RtMidiError::DRIVER_ERROR);
+            port->AbandonClient();
+        }
+    }
+    for (auto& port : m_outputs) {
+        if (port) {
+            port->AbandonClient();
+        }
+    }
+    KeepAbandoned(m_listIn.release());
+    KeepAbandoned(m_listOut.release());
+    m_watch.reset();
+    m_serverLost = true;
+    m_inListed = m_outListed = false;
+    m_unavailable = "no MIDI system can be reached (" + RtMidi::getApiDisplayName(m_api) +
+                    ": the server went away)";
+}
+
+void RtMidiServices::FollowServer() {
+    LetGoOfLostServer();
+    if (!m_serverLost) {
+        return;
+    }
+    std::string why;
+    if (!Connect(m_api, &why)) {
+        m_unavailable =
+            "no MIDI system can be reached (" + RtMidi::getApiDisplayName(m_api) + ": " + why + ")";
+    }
+}
+
+void RtMidiServices::OnPortGone(const char* portName, void* self) {
+    for (auto& slot : static_cast<RtMidiServices*>(self)->m_inputSlots) {
+        if (RtMidiInputPort* port = slot.load(std::memory_order_acquire)) {
+            port->ReportLossOf(portName, RtMidiError::INVALID_DEVICE);
+        }
+    }
+}
+
+RtMidiInputPort* RtMidiServices::Input(MidiHandle handle) const {
+    RtMidiInputPort* port = m_inputSlots[SlotOf(handle)].load(std::memory_order_acquire);
+    return port != nullptr && handle != 0 && port->Handle() == handle ? port : nullptr;
+}
+
+RtMidiOutputPort* RtMidiServices::Output(MidiHandle handle) const {
+    RtMidiOutputPort* port = m_outputs[SlotOf(handle)].get();
+    return port != nullptr && handle != 0 && port->Handle() == handle ? port : nullptr;
+}
+
+void RtMidiServices::ListInputs() {
+    FollowServer();
+    m_inNames = m_listIn ? PortNames(*m_listIn) : std::vector<std::string>{};
+    m_inListed = true;
+}
+
+void RtMidiServices::ListOutputs() {
+    FollowServer();
+    m_outNames = m_listOut ? PortNames(*m_listOut) : std::vector<std::string>{};
+    m_outListed = true;
+}
+
+uint32_t RtMidiServices::InGetNumDevs() {
+    ListInputs();
+    return static_cast<uint32_t>(m_inNames.size());
+}
+
+MidiResult RtMidiServices::InGetDevCaps(uint32_t device, MidiInCaps* caps) {
+    if (!m_inListed) {
+        ListInputs();
+    }
+    return FillCaps(m_inNames, device, caps);
+}
+
+MidiResult RtMidiServices::InOpen(MidiHandle* handle, uint32_t device, MidiInProc callback,
+                                  uintptr_t instance) {
+    LetGoOfLostServer();
+    if (!m_inListed) {
+        ListInputs();
+    }
+    if (device >= m_inNames.size()) {
+        return MidiResult::BadDeviceId;
+    }
+    if (handle == nullptr || callback == nullptr) {
+        return MidiResult::InvalidParameter;
+    }
+    for (int slot = 0; slot < kMaxOpenPorts; ++slot) {
+        if (m_inputs[slot] && m_inputs[slot]->Handle() != 0) {
+            continue;
+        }
+        if (!m_inputs[slot]) {
+            m_inputs[slot] = std::make_unique<RtMidiInputPort>(m_api);
+            m_inputSlots[slot].store(m_inputs[slot].get(), std::memory_order_release);
+        }
+        const MidiHandle opened = NewHandle(slot);
+        const MidiResult result =
+            m_inputs[slot]->Open(opened, device, m_inNames[device], callback, instance);
+        if (result == MidiResult::NoError) {
+            *handle = opened;
+        }
+        return result;
+    }
+    return MidiResult::NoMemory;
+}
+
+MidiResult RtMidiServices::InStart(MidiHandle handle) {
+    RtMidiInputPort* port = Input(handle);
+    return port != nullptr ? port->Start() : MidiResult::InvalidHandle;
+}
+
+MidiResult RtMidiServices::InPrepareHeader(MidiHandle handle, MidiHeader* header) {
+    RtMidiInputPort* port = Input(handle);
+    return port != nullptr ? port->PrepareHeader(header) : MidiResult::InvalidHandle;
+}
+
+MidiResult RtMidiServices::InUnprepareHeader(MidiHandle handle, MidiHeader* header) {
+    RtMidiInputPort* port = Input(handle);
+    return port != nullptr ? port->UnprepareHeader(header) : MidiResult::InvalidHandle;
+}
+
+MidiResult RtMidiServices::InAddBuffer(MidiHandle handle, MidiHeader* header) {
+    RtMidiInputPort* port = Input(handle);
+    return port != nullptr ? port->AddBuffer(header) : MidiResult::InvalidHandle;
+}
+
+MidiResult RtMidiServices::InReset(MidiHandle handle) {
+    RtMidiInputPort* port = Input(handle);
+    return port != nullptr ? port->Reset() : MidiResult::InvalidHandle;
+}
+
+MidiResult RtMidiServices::InClose(MidiHandle handle) {
+    LetGoOfLostServer();
+    RtMidiInputPort* port = Input(handle);
+    return port != nullptr ? port->Close() : MidiResult::InvalidHandle;
+}
+
+uint32_t RtMidiServices::OutGetNumDevs() {
+    ListOutputs();
+    return static_cast<uint32_t>(m_outNames.size());
+}
+
+MidiResult RtMidiServices::OutGetDevCaps(uint32_t device, MidiOutCaps* caps) {
+    if (!m_outListed) {
+        ListOutputs();
+    }
+    return FillCaps(m_outNames, device, caps);
+}
+
+MidiResult RtMidiServices::OutOpen(MidiHandle* handle, uint32_t device, MidiOutProc, uintptr_t) {
+    LetGoOfLostServer();
+    if (!m_outListed) {
+        ListOutputs();
+    }
+    if (device >= m_outNames.size()) {
+        return MidiResult::BadDeviceId;
+    }
+    if (handle == nullptr) {
+        return MidiResult::InvalidParameter;
+    }
+    for (int slot = 0; slot < kMaxOpenPorts; ++slot) {
+        if (m_outputs[slot] && m_outputs[slot]->Handle() != 0) {
+            continue;
+        }
+        if (!m_outputs[slot]) {
+            m_outputs[slot] = std::make_unique<RtMidiOutputPort>(m_api);
+        }
+        const MidiHandle opened = NewHandle(slot);
+        const MidiResult result = m_outputs[slot]->Open(opened, device, m_outNames[device]);
+        if (result == MidiResult::NoError) {
+            *handle = opened;
+        }
+        return result;
+    }
+    return MidiResult::NoMemory;
+}
+
+MidiResult RtMidiServices::OutPrepareHeader(MidiHandle handle, MidiHeader* header) {
+    if (Output(handle) == nullptr) {
+        return MidiResult::InvalidHandle;
+    }
+    if (header == nullptr || header->lpData == nullptr) {
+        return MidiResult::InvalidParameter;
+    }
+    header->dwFlags |= kMidiHeaderPrepared;
+    return MidiResult::NoError;
+}
+
+MidiResult RtMidiServices::OutUnprepareHeader(MidiHandle handle, MidiHeader* header) {
+    if (Output(handle) == nullptr) {
+        return MidiResult::InvalidHandle;
+    }
+    if (header == nullptr) {
+        return MidiResult::InvalidParameter;
+    }
+    header->dwFlags &= ~kMidiHeaderPrepared;
+    return MidiResult::NoError;
+}
+
+MidiResult RtMidiServices::OutLongMsg(MidiHandle handle, MidiHeader* header) {
+    LetGoOfLostServer();
+    RtMidiOutputPort* port = Output(handle);
+    if (port == nullptr) {
+        return MidiResult::InvalidHandle;
+    }
+    if (header == nullptr || (header->dwFlags & kMidiHeaderPrepared) == 0) {
+        return MidiResult::Unprepared;
+    }
+    const MidiResult result = port->Send(header->lpData, header->dwBufferLength);
+    header->dwFlags |= kMidiHeaderDone;
+    return result;
+}
+
+MidiResult RtMidiServices::OutClose(MidiHandle handle) {
+    LetGoOfLostServer();
+    RtMidiOutputPort* port = Output(handle);
+    return port != nullptr ? port->Close() : MidiResult::InvalidHandle;
+}

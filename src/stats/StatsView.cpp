@@ -1,3 +1,0 @@
-#include "stats/StatsView.h"
-
-ScannerView* StatsView = nullptr;
