@@ -1,7 +1,7 @@
 #include "rtmidi/RtMidiInputPort.h"
 
-#include "rtmidi/JackServerWatch.h"
 #include "ports/MidiMessageKinds.h"
+#include "rtmidi/JackServerWatch.h"
 #include "rtmidi/RtMidiApi.h"
 
 #include <thread>

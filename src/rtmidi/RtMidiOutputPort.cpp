@@ -9,9 +9,9 @@ void RtMidiOutputPort::OnError(RtMidiError::Type type, const std::string&, void*
     port->m_error = type;
 }
 
-MidiResult RtMidiOutputPort::Open(MidiHandle handle, unsigned index,
+MidiResult RtMidiOutputPort::Open(MidiHandle* handle, MidiHandle newHandle, unsigned index,
                                   const std::string& expectedName) {
-    if (m_handle != 0) {
+    if (m_port.Handle() != 0) {
         return MidiResult::Allocated;
     }
     if (!m_out) {
@@ -34,30 +34,22 @@ MidiResult RtMidiOutputPort::Open(MidiHandle handle, unsigned index,
         m_out->closePort();
         return result;
     }
-    m_handle = handle;
-    return MidiResult::NoError;
+    return m_port.Open(handle, newHandle);
 }
 
-MidiResult RtMidiOutputPort::Send(const uint8_t* bytes, size_t size) {
-    if (m_handle == 0) {
-        return MidiResult::InvalidHandle;
-    }
+MidiResult RtMidiOutputPort::Transmit(MidiHeader& header) {
     if (!m_out) {
         return MidiResult::NoDevice;
     }
     m_failed = false;
-    m_out->sendMessage(bytes, size);
+    m_out->sendMessage(header.lpData, header.dwBufferLength);
     return m_failed ? ResultOfRtMidiError(m_error) : MidiResult::NoError;
 }
 
-MidiResult RtMidiOutputPort::Close() {
-    if (m_handle == 0) {
-        return MidiResult::InvalidHandle;
-    }
+MidiResult RtMidiOutputPort::Release() {
     if (m_out) {
         m_out->closePort();
     }
-    m_handle = 0;
     return MidiResult::NoError;
 }
 

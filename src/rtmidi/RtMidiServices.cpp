@@ -242,54 +242,29 @@ MidiResult RtMidiServices::OutOpen(MidiHandle* handle, uint32_t device, MidiOutP
         if (!m_outputs[slot]) {
             m_outputs[slot] = std::make_unique<RtMidiOutputPort>(m_api);
         }
-        const MidiHandle opened = NewHandle(slot);
-        const MidiResult result = m_outputs[slot]->Open(opened, device, m_outNames[device]);
-        if (result == MidiResult::NoError) {
-            *handle = opened;
-        }
-        return result;
+        return m_outputs[slot]->Open(handle, NewHandle(slot), device, m_outNames[device]);
     }
     return MidiResult::NoMemory;
 }
 
 MidiResult RtMidiServices::OutPrepareHeader(MidiHandle handle, MidiHeader* header) {
-    if (Output(handle) == nullptr) {
-        return MidiResult::InvalidHandle;
-    }
-    if (header == nullptr || header->lpData == nullptr) {
-        return MidiResult::InvalidParameter;
-    }
-    header->dwFlags |= kMidiHeaderPrepared;
-    return MidiResult::NoError;
+    RtMidiOutputPort* port = Output(handle);
+    return port != nullptr ? port->Port().Prepare(handle, header) : MidiResult::InvalidHandle;
 }
 
 MidiResult RtMidiServices::OutUnprepareHeader(MidiHandle handle, MidiHeader* header) {
-    if (Output(handle) == nullptr) {
-        return MidiResult::InvalidHandle;
-    }
-    if (header == nullptr) {
-        return MidiResult::InvalidParameter;
-    }
-    header->dwFlags &= ~kMidiHeaderPrepared;
-    return MidiResult::NoError;
+    RtMidiOutputPort* port = Output(handle);
+    return port != nullptr ? port->Port().Unprepare(handle, header) : MidiResult::InvalidHandle;
 }
 
 MidiResult RtMidiServices::OutLongMsg(MidiHandle handle, MidiHeader* header) {
     LetGoOfLostServer();
     RtMidiOutputPort* port = Output(handle);
-    if (port == nullptr) {
-        return MidiResult::InvalidHandle;
-    }
-    if (header == nullptr || (header->dwFlags & kMidiHeaderPrepared) == 0) {
-        return MidiResult::Unprepared;
-    }
-    const MidiResult result = port->Send(header->lpData, header->dwBufferLength);
-    header->dwFlags |= kMidiHeaderDone;
-    return result;
+    return port != nullptr ? port->Port().Send(handle, header) : MidiResult::InvalidHandle;
 }
 
 MidiResult RtMidiServices::OutClose(MidiHandle handle) {
     LetGoOfLostServer();
     RtMidiOutputPort* port = Output(handle);
-    return port != nullptr ? port->Close() : MidiResult::InvalidHandle;
+    return port != nullptr ? port->Port().Close(handle) : MidiResult::InvalidHandle;
 }

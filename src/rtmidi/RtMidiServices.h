@@ -1,7 +1,7 @@
 #pragma once
 
-#include "rtmidi/JackServerWatch.h"
 #include "ports/MidiServices.h"
+#include "rtmidi/JackServerWatch.h"
 #include "rtmidi/RtMidiInputPort.h"
 #include "rtmidi/RtMidiOutputPort.h"
 

@@ -177,67 +177,32 @@ MidiResult ScriptedMidiServices::OutOpen(MidiHandle* handle, uint32_t device, Mi
     if (m_outputs[device].vanished) {
         return MidiResult::NoDevice;
     }
-    if (handle == nullptr) {
-        return MidiResult::InvalidParameter;
+    const MidiResult result = m_output.Open(handle, m_lastHandle + 1);
+    if (result == MidiResult::NoError) {
+        ++m_lastHandle;
     }
-    if (m_outHandle != 0) {
-        return MidiResult::Allocated;
-    }
-    m_outHandle = ++m_lastHandle;
-    *handle = m_outHandle;
-    return MidiResult::NoError;
-}
-
-MidiResult ScriptedMidiServices::OutPrepareHeader(MidiHandle handle, MidiHeader* header) {
-    if (handle == 0 || handle != m_outHandle) {
-        return MidiResult::InvalidHandle;
-    }
-    if (header == nullptr || header->lpData == nullptr) {
-        return MidiResult::InvalidParameter;
-    }
-    header->dwFlags |= kMidiHeaderPrepared;
-    return MidiResult::NoError;
-}
-
-MidiResult ScriptedMidiServices::OutUnprepareHeader(MidiHandle handle, MidiHeader* header) {
-    if (handle == 0 || handle != m_outHandle) {
-        return MidiResult::InvalidHandle;
-    }
-    if (std::find(m_held.begin(), m_held.end(), header) != m_held.end()) {
-        return MidiResult::StillPlaying;
-    }
-    header->dwFlags &= ~kMidiHeaderPrepared;
-    return MidiResult::NoError;
+    return result;
 }
 
 MidiResult ScriptedMidiServices::OutLongMsg(MidiHandle handle, MidiHeader* header) {
     Record("OutLongMsg");
-    if (handle == 0 || handle != m_outHandle) {
-        return MidiResult::InvalidHandle;
-    }
-    if (header == nullptr || (header->dwFlags & kMidiHeaderPrepared) == 0) {
-        return MidiResult::Unprepared;
-    }
+    return m_output.Send(handle, header);
+}
+
+MidiResult ScriptedMidiServices::Transmit(MidiHeader& header) {
     if (m_holdSends) {
-        m_held.push_back(header);
+        m_held.push_back(&header);
         return MidiResult::NoError;
     }
-    m_sent.emplace_back(header->lpData, header->lpData + header->dwBufferLength);
-    header->dwFlags |= kMidiHeaderDone;
+    m_sent.emplace_back(header.lpData, header.lpData + header.dwBufferLength);
     return MidiResult::NoError;
+}
+
+bool ScriptedMidiServices::Holds(const MidiHeader* header) const {
+    return std::find(m_held.begin(), m_held.end(), header) != m_held.end();
 }
 
 MidiResult ScriptedMidiServices::OutClose(MidiHandle handle) {
     Record("OutClose");
-    if (const MidiResult failure = TakeFailure(m_outCloseFailure); failure != MidiResult::NoError) {
-        return failure;
-    }
-    if (handle == 0 || handle != m_outHandle) {
-        return MidiResult::InvalidHandle;
-    }
-    if (!m_held.empty()) {
-        return MidiResult::StillPlaying;
-    }
-    m_outHandle = 0;
-    return MidiResult::NoError;
+    return m_output.Close(handle);
 }

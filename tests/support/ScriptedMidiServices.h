@@ -3,6 +3,7 @@
 #include "ports/DriverInputPort.h"
 #include "ports/DriverThread.h"
 #include "ports/MidiServices.h"
+#include "ports/OutputPort.h"
 
 #include <cstdint>
 #include <string>
@@ -12,7 +13,7 @@
 // the next open or close, devices that vanish, input injected as the driver would
 // deliver it, and sends held in flight. Records what the window thread called and what
 // the output sent. Events reach the input callback on a driver thread of its own.
-class ScriptedMidiServices final : public MidiServices {
+class ScriptedMidiServices final : public MidiServices, private OutputDevice {
 public:
     explicit ScriptedMidiServices(std::vector<std::string> inputs = {"Scripted In 0",
                                                                      "Scripted In 1"},
@@ -64,12 +65,21 @@ public:
     MidiResult OutGetDevCaps(uint32_t device, MidiOutCaps* caps) override;
     MidiResult OutOpen(MidiHandle* handle, uint32_t device, MidiOutProc callback,
                        uintptr_t instance) override;
-    MidiResult OutPrepareHeader(MidiHandle handle, MidiHeader* header) override;
-    MidiResult OutUnprepareHeader(MidiHandle handle, MidiHeader* header) override;
+    MidiResult OutPrepareHeader(MidiHandle handle, MidiHeader* header) override {
+        return m_output.Prepare(handle, header);
+    }
+    MidiResult OutUnprepareHeader(MidiHandle handle, MidiHeader* header) override {
+        return m_output.Unprepare(handle, header);
+    }
     MidiResult OutLongMsg(MidiHandle handle, MidiHeader* header) override;
     MidiResult OutClose(MidiHandle handle) override;
 
 private:
+    MidiResult Transmit(MidiHeader& header) override;
+    bool Holds(const MidiHeader* header) const override;
+    bool HoldsAny() const override { return !m_held.empty(); }
+    MidiResult Release() override { return TakeFailure(m_outCloseFailure); }
+
     struct Device {
         std::string name;
         bool vanished = false;
@@ -85,7 +95,7 @@ private:
     MidiResult m_outOpenFailure = MidiResult::NoError;
     MidiResult m_outCloseFailure = MidiResult::NoError;
     bool m_holdSends = false;
-    MidiHandle m_outHandle = 0;
+    OutputPort m_output{*this};
     MidiHandle m_lastHandle = 0;
     std::vector<MidiHeader*> m_held;
     std::vector<std::vector<uint8_t>> m_sent;

@@ -62,61 +62,17 @@ MidiResult SimulatorServices::OutOpen(MidiHandle* handle, uint32_t device, MidiO
     if (device != 0) {
         return MidiResult::BadDeviceId;
     }
-    if (handle == nullptr) {
-        return MidiResult::InvalidParameter;
+    const MidiResult result = m_output.Open(handle, m_lastHandle + 1);
+    if (result == MidiResult::NoError) {
+        ++m_lastHandle;
     }
-    if (m_outHandle != 0) {
-        return MidiResult::Allocated;
-    }
-    m_outHandle = ++m_lastHandle;
-    *handle = m_outHandle;
-    return MidiResult::NoError;
+    return result;
 }
 
-MidiResult SimulatorServices::OutPrepareHeader(MidiHandle handle, MidiHeader* header) {
-    if (handle == 0 || handle != m_outHandle) {
-        return MidiResult::InvalidHandle;
-    }
-    if (header == nullptr || header->lpData == nullptr || header->dwBufferLength == 0) {
-        return MidiResult::InvalidParameter;
-    }
-    header->dwFlags |= kMidiHeaderPrepared;
-    return MidiResult::NoError;
-}
-
-MidiResult SimulatorServices::OutUnprepareHeader(MidiHandle handle, MidiHeader* header) {
-    if (handle == 0 || handle != m_outHandle) {
-        return MidiResult::InvalidHandle;
-    }
-    if (header == nullptr) {
-        return MidiResult::InvalidParameter;
-    }
-    header->dwFlags &= ~kMidiHeaderPrepared;
-    return MidiResult::NoError;
-}
-
-MidiResult SimulatorServices::OutLongMsg(MidiHandle handle, MidiHeader* header) {
-    if (handle == 0 || handle != m_outHandle) {
-        return MidiResult::InvalidHandle;
-    }
-    if (header == nullptr || header->lpData == nullptr || header->dwBufferLength == 0) {
-        return MidiResult::InvalidParameter;
-    }
-    if ((header->dwFlags & kMidiHeaderPrepared) == 0) {
-        return MidiResult::Unprepared;
-    }
+MidiResult SimulatorServices::Transmit(MidiHeader& header) {
     // Taken at once, so the header and its bytes are free when the call returns.
-    std::vector<uint8_t> request(header->lpData, header->lpData + header->dwBufferLength);
-    header->dwFlags |= kMidiHeaderDone;
+    std::vector<uint8_t> request(header.lpData, header.lpData + header.dwBufferLength);
     m_thread.Post(m_latency, [this, request = std::move(request)] { Answer(request); });
-    return MidiResult::NoError;
-}
-
-MidiResult SimulatorServices::OutClose(MidiHandle handle) {
-    if (handle == 0 || handle != m_outHandle) {
-        return MidiResult::InvalidHandle;
-    }
-    m_outHandle = 0;
     return MidiResult::NoError;
 }
 

@@ -3,6 +3,7 @@
 #include "ports/DriverInputPort.h"
 #include "ports/DriverThread.h"
 #include "ports/MidiServices.h"
+#include "ports/OutputPort.h"
 #include "sim/Qz4Model.h"
 #include "sim/SimulatorOptions.h"
 
@@ -16,7 +17,7 @@
 // request that reaches its output is answered on the simulator's own thread after the
 // latency, and the reply goes to its input when that is open and started; otherwise
 // the reply is lost, as with an unplugged cable.
-class SimulatorServices final : public MidiServices {
+class SimulatorServices final : public MidiServices, private OutputDevice {
 public:
     static constexpr const char* kDeviceName = "QZ4 Simulator";
     static constexpr size_t kKeptRequests = 256;
@@ -52,16 +53,23 @@ public:
     MidiResult OutGetDevCaps(uint32_t device, MidiOutCaps* caps) override;
     MidiResult OutOpen(MidiHandle* handle, uint32_t device, MidiOutProc callback,
                        uintptr_t instance) override;
-    MidiResult OutPrepareHeader(MidiHandle handle, MidiHeader* header) override;
-    MidiResult OutUnprepareHeader(MidiHandle handle, MidiHeader* header) override;
-    MidiResult OutLongMsg(MidiHandle handle, MidiHeader* header) override;
-    MidiResult OutClose(MidiHandle handle) override;
+    MidiResult OutPrepareHeader(MidiHandle handle, MidiHeader* header) override {
+        return m_output.Prepare(handle, header);
+    }
+    MidiResult OutUnprepareHeader(MidiHandle handle, MidiHeader* header) override {
+        return m_output.Unprepare(handle, header);
+    }
+    MidiResult OutLongMsg(MidiHandle handle, MidiHeader* header) override {
+        return m_output.Send(handle, header);
+    }
+    MidiResult OutClose(MidiHandle handle) override { return m_output.Close(handle); }
 
 private:
+    MidiResult Transmit(MidiHeader& header) override;
     void Answer(const std::vector<uint8_t>& request); // on the simulator's thread
 
     // Window thread only.
-    MidiHandle m_outHandle = 0;
+    OutputPort m_output{*this};
     MidiHandle m_lastHandle = 0;
     std::chrono::microseconds m_latency;
 
