@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
-#include "cli/DeviceChoice.h"
 #include "cli/Messages.h"
 #include "ports/DeviceLookup.h"
 #include "rtmidi/SystemMidiServices.h"
+#include "scanner/SessionPorts.h"
 
 #include <cstdio>
 

@@ -1,12 +1,12 @@
 #include "cli/ByteCapture.h"
 #include "cli/Commands.h"
-#include "cli/DeviceChoice.h"
 #include "cli/HeadlessView.h"
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"
 #include "cli/SessionOutput.h"
 #include "ports/DeviceLookup.h"
 #include "rtmidi/SystemMidiServices.h"
+#include "scanner/SessionPorts.h"
 
 #include <chrono>
 #include <cstdio>
@@ -25,19 +25,6 @@ void PrintDeviceList(const DeviceLists& devices, const std::string& unavailableR
     }
     PrintError("the devices are:");
     std::fputs(DeviceListText(devices.inputs, devices.outputs).c_str(), stderr);
-}
-
-// What the port dialogs do on a selection: remember the device, then open it.
-void OpenPorts(HeadlessView& view, const DeviceLists& devices, int input, int output) {
-    view.InPort().m_nDevices = static_cast<int>(devices.inputs.size());
-    view.InPort().m_nDevice = input;
-    view.OpenMidiIn();
-    if (view.m_bInOpen == 0) {
-        return;
-    }
-    view.OutPort().m_nDevices = static_cast<int>(devices.outputs.size());
-    view.OutPort().m_nDevice = output;
-    view.OpenMidiOut();
 }
 
 // The squelch of both dialogs, input first; then the end of the close is decoded.
@@ -81,11 +68,13 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
     if (!scan.capturePath.empty()) {
         capture.emplace();
     }
-    OpenPorts(view, devices, input, output);
-    if (view.m_bInOpen == 0 || view.m_bOutOpen == 0) {
-        PrintError(std::string("can't open the ") + (view.m_bInOpen == 0 ? "input" : "output") +
-                   " device '" +
-                   (view.m_bInOpen == 0 ? devices.inputs[input] : devices.outputs[output]) + "'");
+    const SessionPortFailure failure =
+        OpenSessionPorts(view, devices.inputs, input, devices.outputs, output);
+    if (failure != SessionPortFailure::None) {
+        const bool inputFailed = failure == SessionPortFailure::Input;
+        PrintError(std::string("can't open the ") + (inputFailed ? "input" : "output") +
+                   " device '" + (inputFailed ? devices.inputs[input] : devices.outputs[output]) +
+                   "'");
         ClosePorts(view);
         PrintDeviceList(devices, unavailableReason);
         PrintLog(log);

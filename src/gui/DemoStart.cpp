@@ -2,34 +2,27 @@
 
 #include "gui/WinTesselTestView.h"
 #include "ports/DeviceLookup.h"
-#include "ports/SimulatorServices.h"
-
-#include <algorithm>
-
-namespace {
-
-// The simulator is listed after the real devices: take the last device of its name.
-int SimulatorDevice(const std::vector<std::string>& names) {
-    const auto found = std::find(names.rbegin(), names.rend(), SimulatorServices::kDeviceName);
-    return found == names.rend() ? -1 : static_cast<int>(names.rend() - found - 1);
-}
-
-} // namespace
+#include "scanner/SessionPorts.h"
 
 bool StartDemo(CWinTesselTestView& view, QString* error) {
-    const int input = SimulatorDevice(InputDeviceNames());
-    const int output = SimulatorDevice(OutputDeviceNames());
-    if (input < 0 || output < 0 || view.m_pInPortDlg == nullptr || view.m_pOutPortDlg == nullptr) {
-        *error = QStringLiteral("the QZ4 Simulator is not listed");
+    const std::vector<std::string> inputs = InputDeviceNames();
+    const std::vector<std::string> outputs = OutputDeviceNames();
+    std::string why;
+    const int input = ChooseDevice(inputs, std::string(), "input", &why);
+    const int output = ChooseDevice(outputs, std::string(), "output", &why);
+    if (input < 0 || output < 0) {
+        *error = QString::fromStdString(why);
         return false;
     }
-    view.m_pInPortDlg->m_nDevice = input;
-    view.OpenMidiIn();
-    view.m_pOutPortDlg->m_nDevice = output;
-    view.OpenMidiOut();
-    if (!view.m_bInOpen || !view.m_bOutOpen) {
-        *error = QStringLiteral("the QZ4 Simulator could not be opened");
+    switch (OpenSessionPorts(view, inputs, input, outputs, output)) {
+    case SessionPortFailure::Input:
+        *error = QStringLiteral("the QZ4 Simulator's input could not be opened");
         return false;
+    case SessionPortFailure::Output:
+        *error = QStringLiteral("the QZ4 Simulator's output could not be opened");
+        return false;
+    case SessionPortFailure::None:
+        break;
     }
     view.OnGetSetupInformation();
     view.StartPollTimer();
