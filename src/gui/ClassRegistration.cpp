@@ -1,12 +1,13 @@
 #include "gui/ClassRegistration.h"
 
 #include "gui/AppStrings.h"
+#include "render/FileIo.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -63,11 +64,9 @@ bool ClassRegistration::UpdateRegistry(QString* error) {
         return false;
     }
     const QByteArray text = ActivationFileText(QCoreApplication::applicationFilePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.flush() ||
-        !file.commit()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
+    std::string why;
+    if (!WriteFileAtomically(QFile::encodeName(path).toStdString(), text.toStdString(), &why)) {
+        *error = QString::fromStdString(why);
         return false;
     }
     return true;

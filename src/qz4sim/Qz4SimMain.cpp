@@ -110,26 +110,12 @@ int main(int argc, char** argv) {
         return status;
     }
 
-    std::string reasons;
-    const std::vector<RtMidi::Api> apis = CandidateMidiApis(arguments.api, &reasons);
-    if (apis.empty()) {
-        std::fprintf(stderr, "qz4sim: %s\n", reasons.c_str());
-        return 2;
+    const MidiApiChoice choice = ChooseMidiApi(arguments.api);
+    if (choice.api == RtMidi::UNSPECIFIED) {
+        std::fprintf(stderr, "qz4sim: %s\n", choice.reason.c_str());
+        return choice.unknownName ? 2 : 1;
     }
-    RtMidi::Api api = RtMidi::UNSPECIFIED;
-    for (RtMidi::Api candidate : apis) {
-        std::string why;
-        if (MidiApiReachable(candidate, &why)) {
-            api = candidate;
-            break;
-        }
-        reasons +=
-            (reasons.empty() ? "" : "; ") + RtMidi::getApiDisplayName(candidate) + ": " + why;
-    }
-    if (api == RtMidi::UNSPECIFIED) {
-        std::fprintf(stderr, "qz4sim: no MIDI system can be reached (%s)\n", reasons.c_str());
-        return 1;
-    }
+    const RtMidi::Api api = choice.api;
 
     try {
         RequestQueue queue;

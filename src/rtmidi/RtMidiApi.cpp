@@ -102,6 +102,28 @@ std::vector<RtMidi::Api> CandidateMidiApis(const std::string& forced, std::strin
     return {api};
 }
 
+MidiApiChoice ChooseMidiApi(const std::string& forced,
+                            const std::function<bool(RtMidi::Api, std::string*)>& use) {
+    MidiApiChoice choice;
+    std::string reasons;
+    const std::vector<RtMidi::Api> candidates = CandidateMidiApis(forced, &reasons);
+    if (candidates.empty()) {
+        choice.unknownName = true;
+        choice.reason = reasons;
+        return choice;
+    }
+    for (RtMidi::Api api : candidates) {
+        std::string why;
+        if (MidiApiReachable(api, &why) && (!use || use(api, &why))) {
+            choice.api = api;
+            return choice;
+        }
+        reasons += (reasons.empty() ? "" : "; ") + RtMidi::getApiDisplayName(api) + ": " + why;
+    }
+    choice.reason = "no MIDI system can be reached (" + reasons + ")";
+    return choice;
+}
+
 bool MidiApiReachable(RtMidi::Api api, std::string* reason) {
     switch (api) {
     case RtMidi::LINUX_ALSA:

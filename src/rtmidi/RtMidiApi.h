@@ -4,6 +4,7 @@
 
 #include <RtMidi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,5 +19,17 @@ std::vector<RtMidi::Api> CandidateMidiApis(const std::string& forced, std::strin
 
 // False with a reason when the API's server or device can't be reached.
 bool MidiApiReachable(RtMidi::Api api, std::string* reason);
+
+// The MIDI API a program works with, chosen the same way by every program: the first
+// candidate that is reachable and that `use` (when given) can start on. Without one,
+// `api` is UNSPECIFIED and `reason` says why, naming each API tried;
+// `unknownName` tells a misspelt API name from an unreachable system.
+struct MidiApiChoice {
+    RtMidi::Api api = RtMidi::UNSPECIFIED;
+    bool unknownName = false;
+    std::string reason;
+};
+MidiApiChoice ChooseMidiApi(const std::string& forced,
+                            const std::function<bool(RtMidi::Api, std::string*)>& use = {});
 
 MidiResult ResultOfRtMidiError(RtMidiError::Type type);

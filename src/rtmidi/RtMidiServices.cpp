@@ -33,15 +33,12 @@ template <typename Client> std::vector<std::string> PortNames(Client& client) {
 } // namespace
 
 RtMidiServices::RtMidiServices(const std::string& forcedApi) {
-    std::string reasons;
-    for (RtMidi::Api api : CandidateMidiApis(forcedApi, &reasons)) {
-        std::string why;
-        if (Connect(api, &why)) {
-            return;
-        }
-        reasons += (reasons.empty() ? "" : "; ") + RtMidi::getApiDisplayName(api) + ": " + why;
+    const MidiApiChoice choice = ChooseMidiApi(
+        forcedApi, [this](RtMidi::Api api, std::string* why) { return Connect(api, why); });
+    if (choice.api == RtMidi::UNSPECIFIED) {
+        m_unavailable = choice.unknownName ? "no MIDI system can be reached (" + choice.reason + ")"
+                                           : choice.reason;
     }
-    m_unavailable = "no MIDI system can be reached (" + reasons + ")";
 }
 
 RtMidiServices::~RtMidiServices() {
@@ -49,9 +46,6 @@ RtMidiServices::~RtMidiServices() {
 }
 
 bool RtMidiServices::Connect(RtMidi::Api api, std::string* reason) {
-    if (!MidiApiReachable(api, reason)) {
-        return false;
-    }
     try {
         auto in = std::make_unique<RtMidiIn>(api, "WinTesselTest");
         auto out = std::make_unique<RtMidiOut>(api, "WinTesselTest");
@@ -102,7 +96,7 @@ void RtMidiServices::FollowServer() {
         return;
     }
     std::string why;
-    if (!Connect(m_api, &why)) {
+    if (!MidiApiReachable(m_api, &why) || !Connect(m_api, &why)) {
         m_unavailable =
             "no MIDI system can be reached (" + RtMidi::getApiDisplayName(m_api) + ": " + why + ")";
     }

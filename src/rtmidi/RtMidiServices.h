@@ -63,6 +63,7 @@ private:
     void ListInputs();
     void ListOutputs();
 
+    // Starts listing on `api`, which the caller found reachable.
     bool Connect(RtMidi::Api api, std::string* reason);
     // Before any RtMidi call on the window thread: once the JACK server has gone, the
     // open inputs report it, and every RtMidi object made for it is abandoned (using one

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ports/CompositeMidiServices.h"
-#include "rtmidi/RtMidiServices.h"
 #include "ports/SimulatorServices.h"
+#include "rtmidi/RtMidiServices.h"
 #include "sim/SimulatorOptions.h"
 
 #include <string>
