@@ -1,5 +1,6 @@
 #include "cli/CliArguments.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -50,38 +51,52 @@ bool ParseSize(const std::string& text, int* width, int* height) {
 }
 
 // One option of a command: a switch when `value` is null. `apply` returns false when
-// the value is bad; `expected` then says what is wanted.
+// the value is bad; `expected` then says what is wanted. `help` is the option's line in
+// the command's help, continued on further lines after a line feed; `output` options
+// are listed under the outputs.
 struct OptionSpec {
     const char* name;
     const char* value;
     const char* expected;
     std::function<bool(CliArguments&, const std::string&)> apply;
+    const char* help;
+    bool output = false;
 };
 
 std::vector<OptionSpec> OutputOptionSpecs() {
     return {
         {"--state", nullptr, nullptr,
-         [](CliArguments& a, const std::string&) { return a.output.state = true; }},
+         [](CliArguments& a, const std::string&) { return a.output.state = true; },
+         "scanCount, scanLength, stripLength, the 140 values, calibLow,\ncalibHigh and inputLost "
+         "<bytes> <events>",
+         true},
         {"--stats", nullptr, nullptr,
-         [](CliArguments& a, const std::string&) { return a.output.stats = true; }},
+         [](CliArguments& a, const std::string&) { return a.output.stats = true; },
+         "the ten figures of the strip statistic monitor", true},
         {"--histogram", nullptr, nullptr,
-         [](CliArguments& a, const std::string&) { return a.output.histogram = true; }},
+         [](CliArguments& a, const std::string&) { return a.output.histogram = true; },
+         "the text 'Copy Stats to Buffer' puts on the clipboard (CR LF)", true},
         {"--report", "FILE", "a file name",
          [](CliArguments& a, const std::string& v) {
              a.output.reportPath = v;
              return !v.empty();
-         }},
+         },
+         "write the scan report that File Save writes", true},
         {"--png", "FILE", "a file name",
          [](CliArguments& a, const std::string& v) {
              a.output.pngPath = v;
              return !v.empty();
-         }},
+         },
+         "write the view's picture as PNG (no display needed)", true},
         {"--size", "WxH", "a size like 1300x640, each side from 1 to 16384",
          [](CliArguments& a, const std::string& v) {
              return ParseSize(v, &a.output.pngWidth, &a.output.pngHeight);
-         }},
+         },
+         "the picture's size (default 1300x640)", true},
         {"--setup", nullptr, nullptr,
-         [](CliArguments& a, const std::string&) { return a.setup = true; }},
+         [](CliArguments& a, const std::string&) { return a.setup = true; },
+         "run Get Setup Information first, so that a setup-text packet\nfollowed by a "
+         "setup-information packet copies the calibration"},
     };
 }
 
@@ -92,29 +107,38 @@ std::vector<OptionSpec> ScanOptionSpecs() {
          [](CliArguments& a, const std::string& v) {
              a.scan.inDevice = v;
              return !v.empty();
-         }},
+         },
+         "the input device: an index when all digits, otherwise a part\nof the name (any case) "
+         "that matches exactly one device;\ndefault the QZ4 Simulator ('wintesseltest-cli ports' "
+         "lists them)"},
         {"--out", "DEV", "a device index or a part of its name",
          [](CliArguments& a, const std::string& v) {
              a.scan.outDevice = v;
              return !v.empty();
-         }},
+         },
+         "the output device, chosen the same way"},
         {"--ticks", "N", "a whole number from 0 to 2147483647",
          [](CliArguments& a, const std::string& v) {
              return ParseInt(v, 0, INT_MAX, &a.scan.ticks);
-         }},
+         },
+         "poll timer ticks (default 300)"},
         {"--period", "MS", "a whole number of milliseconds from 1 to 60000",
          [](CliArguments& a, const std::string& v) {
              return ParseInt(v, 1, 60000, &a.scan.periodMs);
-         }},
+         },
+         "poll period in milliseconds (default 120)"},
         {"--capture", "FILE", "a file name",
          [](CliArguments& a, const std::string& v) {
              a.scan.capturePath = v;
              return !v.empty();
-         }},
+         },
+         "write every byte the decoder took, in order; 'decode FILE'\nrebuilds the same state and "
+         "statistics from it"},
         {"--sim-sensors", "N", "a whole number from 0 to 1024",
          [](CliArguments& a, const std::string& v) {
              return ParseInt(v, 0, SimulatorOptions::kMaxSensors, &a.scan.simulator.sensors);
-         }},
+         },
+         "values per scan of the QZ4 Simulator (default 122)"},
         {"--sim-seed", "S", "a whole number from 0 to 18446744073709551615",
          [](CliArguments& a, const std::string& v) {
              unsigned long long seed = 0;
@@ -123,7 +147,8 @@ std::vector<OptionSpec> ScanOptionSpecs() {
              }
              a.scan.simulator.seed = seed;
              return true;
-         }},
+         },
+         "the simulator's noise and key motion (default 1)"},
         {"--max-avg-deviation", "X", "a number from 0 up",
          [](CliArguments& a, const std::string& v) {
              double limit = 0;
@@ -132,7 +157,8 @@ std::vector<OptionSpec> ScanOptionSpecs() {
              }
              a.scan.maxAvgDeviation = limit;
              return true;
-         }},
+         },
+         "status 1 when Avg Deviation is above X"},
         {"--max-swing", "N", "a whole number from 0 to 255",
          [](CliArguments& a, const std::string& v) {
              int limit = 0;
@@ -141,7 +167,9 @@ std::vector<OptionSpec> ScanOptionSpecs() {
              }
              a.scan.maxSwing = limit;
              return true;
-         }},
+         },
+         "status 1 when Max Deviation Swing is above N\n(each figure above its limit gives a line "
+         "on standard error)"},
     };
     specs.insert(specs.end(), scan.begin(), scan.end());
     return specs;
@@ -224,6 +252,37 @@ void ParseCommandArguments(const std::vector<std::string>& args, size_t first,
 }
 
 } // namespace
+
+std::string OptionHelp(CliCommand command, bool outputOptions) {
+    constexpr size_t kLabelWidth = 17;
+    const std::string indent(2 + kLabelWidth + 1, ' ');
+    std::vector<OptionSpec> specs;
+    if (command == CliCommand::Decode) {
+        specs = OutputOptionSpecs();
+    } else if (command == CliCommand::Scan) {
+        specs = ScanOptionSpecs();
+    }
+    std::string text;
+    for (const OptionSpec& option : specs) {
+        if (option.output != outputOptions) {
+            continue;
+        }
+        std::string label = option.name;
+        if (option.value != nullptr) {
+            label += std::string(" ") + option.value;
+        }
+        label.resize(std::max(label.size() + 2, kLabelWidth + 1), ' ');
+        text += "  " + label;
+        const std::string help = option.help;
+        size_t start = 0;
+        for (size_t end = help.find('\n'); end != std::string::npos; end = help.find('\n', start)) {
+            text += help.substr(start, end - start) + "\n" + indent;
+            start = end + 1;
+        }
+        text += help.substr(start) + "\n";
+    }
+    return text;
+}
 
 const char* CommandName(CliCommand command) {
     switch (command) {

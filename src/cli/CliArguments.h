@@ -52,3 +52,7 @@ struct ParsedArguments {
 ParsedArguments ParseCliArguments(const std::vector<std::string>& args);
 
 const char* CommandName(CliCommand command);
+
+// The help lines of a command's options, made from the table the parser reads: the
+// options that choose outputs, or the others.
+std::string OptionHelp(CliCommand command, bool outputOptions);

@@ -1,5 +1,7 @@
 #include "cli/CliHelp.h"
 
+#include "cli/CliArguments.h"
+
 namespace {
 
 constexpr const char* kProgramHelp =
@@ -27,26 +29,18 @@ constexpr const char* kPortsHelp =
     "a note on standard error says why. WINTESSELTEST_MIDI_API (alsa, jack) forces the\n"
     "MIDI system.\n";
 
-constexpr const char* kOutputOptionsHelp =
-    "\nOutput, in this order, after the work:\n"
-    "  (always)          the Message log lines written after the six welcome lines\n"
-    "  --state           scanCount, scanLength, stripLength, the 140 values, calibLow,\n"
-    "                    calibHigh and inputLost <bytes> <events>\n"
-    "  --stats           the ten figures of the strip statistic monitor\n"
-    "  --histogram       the text 'Copy Stats to Buffer' puts on the clipboard (CR LF)\n"
-    "  --report FILE     write the scan report that File Save writes\n"
-    "  --png FILE        write the view's picture as PNG (no display needed)\n"
-    "  --size WxH        the picture's size (default 1300x640)\n"
-    "Files are replaced whole or not at all.\n";
+std::string OutputOptionsHelp(CliCommand command) {
+    return "\nOutput, in this order, after the work:\n"
+           "  (always)          the Message log lines written after the six welcome lines\n" +
+           OptionHelp(command, true) + "Files are replaced whole or not at all.\n";
+}
 
 constexpr const char* kDecodeHelp =
     "Usage: wintesseltest-cli decode [OUTPUT OPTIONS] [--setup] FILE...\n"
     "Decodes raw MIDI bytes, as a .syx file or a capture of 'scan --capture' holds them,\n"
     "as if they had arrived at the input port: each file in turn, 512 bytes per input\n"
     "event, one decoder run after each. No port is opened.\n"
-    "\n"
-    "  --setup           run Get Setup Information first, so that a setup-text packet\n"
-    "                    followed by a setup-information packet copies the calibration\n";
+    "\n";
 
 constexpr const char* kScanHelp =
     "Usage: wintesseltest-cli scan [OUTPUT OPTIONS] [--in DEV] [--out DEV] [--ticks N]\n"
@@ -55,20 +49,7 @@ constexpr const char* kScanHelp =
     "Opens the input and then the output device, optionally gets the setup information,\n"
     "runs the poll timer for N ticks, waits one more period, closes the input and then\n"
     "the output, decodes what is left and reports.\n"
-    "\n"
-    "  --in DEV, --out DEV   the devices: an index when all digits, otherwise a part of\n"
-    "                    the name (any case) that matches exactly one device; default\n"
-    "                    the QZ4 Simulator ('wintesseltest-cli ports' lists them)\n"
-    "  --ticks N         poll timer ticks (default 300)\n"
-    "  --period MS       poll period in milliseconds (default 120)\n"
-    "  --setup           run Get Setup Information before the first tick\n"
-    "  --capture FILE    write every byte the decoder took, in order; 'decode FILE'\n"
-    "                    rebuilds the same state and statistics from it\n"
-    "  --sim-sensors N   values per scan of the QZ4 Simulator (default 122)\n"
-    "  --sim-seed S      the simulator's noise and key motion (default 1)\n"
-    "  --max-avg-deviation X   status 1 when Avg Deviation is above X\n"
-    "  --max-swing N     status 1 when Max Deviation Swing is above N\n"
-    "                    (each figure above its limit gives a line on standard error)\n";
+    "\n";
 
 } // namespace
 
@@ -77,9 +58,9 @@ std::string HelpText(CliCommand command) {
     case CliCommand::Ports:
         return kPortsHelp;
     case CliCommand::Decode:
-        return std::string(kDecodeHelp) + kOutputOptionsHelp;
     case CliCommand::Scan:
-        return std::string(kScanHelp) + kOutputOptionsHelp;
+        return (command == CliCommand::Decode ? kDecodeHelp : kScanHelp) +
+               OptionHelp(command, false) + OutputOptionsHelp(command);
     case CliCommand::None:
         break;
     }

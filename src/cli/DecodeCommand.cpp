@@ -1,10 +1,10 @@
 #include "cli/Commands.h"
-#include "render/FileIo.h"
 #include "cli/HeadlessView.h"
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"
 #include "cli/ReceivedBytesFeed.h"
 #include "cli/SessionOutput.h"
+#include "render/FileIo.h"
 
 #include <chrono>
 

@@ -1,12 +1,12 @@
 #include "cli/SessionOutput.h"
 
 #include "cli/ByteCapture.h"
-#include "render/FileIo.h"
 #include "cli/HeadlessView.h"
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"
-#include "render/ViewPicture.h"
 #include "ports/InputRings.h"
+#include "render/FileIo.h"
+#include "render/ViewPicture.h"
 #include "stats/LengthPrefixedString.h"
 #include "stats/ScanReport.h"
 
