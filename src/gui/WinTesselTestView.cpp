@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimerEvent>
+#include <cassert>
 
 CWinTesselTestView::CWinTesselTestView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("CWinTesselTestView"));
@@ -66,6 +67,8 @@ namespace {
 
 // Every use of the menu command gives a new window with a freshly read device list.
 void ShowPortDialog(CMidiPortDlg* dialog) {
+    // The view makes both dialog objects before it can receive a command.
+    assert(dialog != nullptr);
     if (dialog == nullptr) {
         return;
     }

@@ -212,7 +212,7 @@ void RtMidiInputPort::AbandonClient() {
     KeepAbandoned(m_in.release());
 }
 
-void RtMidiInputPort::OnMessage(double, std::vector<unsigned char>* message, void* self) {
+void RtMidiInputPort::OnMessage(double, std::vector<unsigned char>* message, void* self) noexcept {
     // Runs on the MIDI driver thread: no allocation, no lock, no Qt.
     auto* port = static_cast<RtMidiInputPort*>(self);
     port->m_inFlight.fetch_add(1);
@@ -222,7 +222,7 @@ void RtMidiInputPort::OnMessage(double, std::vector<unsigned char>* message, voi
     port->m_inFlight.fetch_sub(1);
 }
 
-void RtMidiInputPort::OnError(RtMidiError::Type type, const std::string&, void* self) {
+void RtMidiInputPort::OnError(RtMidiError::Type type, const std::string&, void* self) noexcept {
     auto* port = static_cast<RtMidiInputPort*>(self);
     if (port->m_windowCall.load() && std::this_thread::get_id() == port->m_callThread.load()) {
         port->m_callFailed = true;

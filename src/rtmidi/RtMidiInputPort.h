@@ -51,8 +51,8 @@ public:
     void AbandonClient();
 
 private:
-    static void OnMessage(double delta, std::vector<unsigned char>* message, void* self);
-    static void OnError(RtMidiError::Type type, const std::string& text, void* self);
+    static void OnMessage(double delta, std::vector<unsigned char>* message, void* self) noexcept;
+    static void OnError(RtMidiError::Type type, const std::string& text, void* self) noexcept;
     // Runs on the MIDI driver thread: no allocation, no lock, no Qt.
     void Receive(const unsigned char* bytes, size_t size);
     void ReceiveSysex(const unsigned char* bytes, size_t size);

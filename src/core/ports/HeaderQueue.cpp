@@ -1,6 +1,6 @@
 #include "ports/HeaderQueue.h"
 
-bool HeaderQueue::Add(MidiHeader* header) {
+bool HeaderQueue::Add(MidiHeader* header) noexcept {
     // Flags are set before the header is published, so the taker sees them.
     header->dwFlags = (header->dwFlags | kMidiHeaderInQueue) & ~kMidiHeaderDone;
     for (auto& slot : m_slots) {
@@ -13,7 +13,7 @@ bool HeaderQueue::Add(MidiHeader* header) {
     return false;
 }
 
-MidiHeader* HeaderQueue::Take() {
+MidiHeader* HeaderQueue::Take() noexcept {
     for (auto& slot : m_slots) {
         if (slot.load(std::memory_order_relaxed) == nullptr) {
             continue;
@@ -27,7 +27,7 @@ MidiHeader* HeaderQueue::Take() {
     return nullptr;
 }
 
-int HeaderQueue::Count() const {
+int HeaderQueue::Count() const noexcept {
     int count = 0;
     for (const auto& slot : m_slots) {
         count += slot.load(std::memory_order_acquire) != nullptr ? 1 : 0;

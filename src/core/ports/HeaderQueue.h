@@ -15,10 +15,10 @@ public:
     static constexpr int kCapacity = 8;
 
     // Marks the header queued. False when the queue is full.
-    bool Add(MidiHeader* header);
+    bool Add(MidiHeader* header) noexcept;
     // A queued header, no longer queued, or nullptr when none is.
-    MidiHeader* Take();
-    int Count() const;
+    MidiHeader* Take() noexcept;
+    int Count() const noexcept;
 
 private:
     std::atomic<MidiHeader*> m_slots[kCapacity] = {};

@@ -12,7 +12,8 @@ std::atomic<uint32_t> InputBytesLost;
 std::atomic<uint32_t> InputEventsLost;
 std::atomic<int32_t> InputClosing;
 
-bool RecordInputEvent(const CallbackEvent& event, const uint8_t* bytes, uint32_t byteCount) {
+bool RecordInputEvent(const CallbackEvent& event, const uint8_t* bytes,
+                      uint32_t byteCount) noexcept {
     const uint32_t eventWrite = EventWriteCount.load(std::memory_order_relaxed);
     const uint32_t byteWrite = ByteWriteCount.load(std::memory_order_relaxed);
     const uint32_t eventsQueued = eventWrite - EventReadCount.load(std::memory_order_acquire);

@@ -42,7 +42,8 @@ extern std::atomic<int32_t> InputClosing;
 // Records one callback event and its long-data bytes, whole or not at all.
 // Returns false when either ring lacks room; the loss is then counted.
 // Runs on the MIDI driver thread: no allocation, no lock.
-bool RecordInputEvent(const CallbackEvent& event, const uint8_t* bytes, uint32_t byteCount);
+bool RecordInputEvent(const CallbackEvent& event, const uint8_t* bytes,
+                      uint32_t byteCount) noexcept;
 
 // Zeroes both rings, their counts and the loss counts. The program never does this;
 // tests and benchmarks start from a clean process state with it.

@@ -4,7 +4,7 @@
 
 // Runs on the MIDI driver thread: no allocation, no lock, no Qt.
 void MidiInCallback(MidiHandle handle, uint32_t message, uintptr_t instance, uintptr_t dwParam1,
-                    uintptr_t dwParam2) {
+                    uintptr_t dwParam2) noexcept {
     CallbackEvent event{static_cast<uint32_t>(dwParam2), static_cast<uint32_t>(dwParam1), message,
                         static_cast<uint32_t>(instance), handle};
     if (message != kMimLongData && message != kMimLongError) {

@@ -18,7 +18,7 @@ extern MidiHeader InputHeader;                 // its data pointer is always Inp
 
 // The callbacks given to the device services; the instance value is the view.
 void MidiInCallback(MidiHandle handle, uint32_t message, uintptr_t instance, uintptr_t dwParam1,
-                    uintptr_t dwParam2);
+                    uintptr_t dwParam2) noexcept;
 void MidiOutCallback(MidiHandle handle, uint32_t message, uintptr_t instance, uintptr_t dwParam1,
                      uintptr_t dwParam2);
 

@@ -5,6 +5,7 @@
 #include "stats/StripStats.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdarg>
 #include <cstdio>
 
@@ -111,6 +112,8 @@ void AppendHistogramPair(std::string& text, const StripStatsWorkArea& w, int fir
 } // namespace
 
 std::string BuildScanReport() {
+    // The monitor records the view when it is made; a report needs one.
+    assert(StatsView != nullptr);
     ScannerView& view = *StatsView;
     view.ProcessMidiInput();
 

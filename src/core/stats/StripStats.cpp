@@ -4,6 +4,7 @@
 #include "stats/StatsView.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -58,6 +59,7 @@ void AnalyseSensor(StripStatsWorkArea& w, int i) {
 } // namespace
 
 void StripStats() {
+    assert(StatsView != nullptr); // recorded by the monitor's construction
     const ScannerView& view = *StatsView;
     StripStatsWorkArea& w = StripStatsWork;
 

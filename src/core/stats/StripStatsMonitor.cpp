@@ -5,6 +5,7 @@
 #include "stats/StripStats.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdarg>
 #include <cstdio>
 
@@ -27,6 +28,7 @@ std::string Format(const char* format, ...) {
 }
 
 void SetStripLength(int8_t notesPlusFive) {
+    assert(StatsView != nullptr);
     StatsView->m_stripLength = notesPlusFive;
 }
 
