@@ -1,9 +1,9 @@
 #include "cli/HeadlessView.h"
 #include "cli/ReceivedBytesFeed.h"
-#include "render/ViewPicture.h"
-#include "ports/InputRings.h"
 #include "decoder/SysexDecoderState.h"
 #include "log/MessageLog.h"
+#include "ports/InputRings.h"
+#include "render/ViewPicture.h"
 #include "sim/Qz4Model.h"
 
 #include <benchmark/benchmark.h>

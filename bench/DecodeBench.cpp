@@ -3,10 +3,10 @@
 // How to run it and count instructions per byte: bench/README.md.
 
 #include "BenchView.h"
-#include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
 #include "decoder/SysexDecoderState.h"
 #include "log/MessageLog.h"
+#include "ports/InputRings.h"
+#include "ports/MidiMessageKinds.h"
 #include "scanner/ScannerView.h"
 
 #include <alsa/asoundlib.h>

@@ -3,12 +3,12 @@
 // both rings when they are full.
 
 #include "BenchView.h"
+#include "log/MessageLog.h"
 #include "ports/HeaderQueue.h"
 #include "ports/InputRings.h"
 #include "ports/MidiMessageKinds.h"
 #include "ports/MidiPortLayer.h"
 #include "ports/MidiServices.h"
-#include "log/MessageLog.h"
 #include "scanner/ScannerView.h"
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
 #include "log/MessageLog.h"
-#include "scanner/ScannerState.h"
 #include "render/ViewRendering.h"
+#include "scanner/ScannerState.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
+#include "log/MessageLog.h"
 #include "ports/InputRings.h"
 #include "ports/MidiMessageKinds.h"
-#include "log/MessageLog.h"
+#include "render/ViewRendering.h"
 #include "scanner/ScannerView.h"
 #include "sim/Qz4Model.h"
-#include "render/ViewRendering.h"
 
 #include <benchmark/benchmark.h>
 

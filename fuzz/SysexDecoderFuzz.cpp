@@ -6,10 +6,10 @@
 // of long-data event sizes (0 to 512 bytes), of the other events put between them and of
 // the moments a poll tick runs the decoder.
 
-#include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
 #include "decoder/SysexDecoderState.h"
 #include "log/MessageLog.h"
+#include "ports/InputRings.h"
+#include "ports/MidiMessageKinds.h"
 #include "scanner/ScannerView.h"
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 #include "render/ViewRendering.h"
 
 #include "log/MessageLog.h"
-#include "render/OffscreenDC.h"
 #include "picture/ViewPainter.h"
+#include "render/OffscreenDC.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
+#include "ScriptedMidiServices.h"
 #include "cli/Commands.h"
 #include "ports/MidiPortLayer.h"
-#include "ScriptedMidiServices.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 // the callback.
 
 #include "MidiTestSupport.h"
-#include "ports/CompositeMidiServices.h"
 #include "ScriptedMidiServices.h"
+#include "ports/CompositeMidiServices.h"
 #include "ports/SendLongMessage.h"
 #include "ports/SimulatorServices.h"
 

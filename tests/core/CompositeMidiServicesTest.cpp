@@ -1,8 +1,8 @@
 #include "ports/CompositeMidiServices.h"
 #include "MidiTestSupport.h"
+#include "ScriptedMidiServices.h"
 #include "ports/DeviceLookup.h"
 #include "ports/MidiMessageKinds.h"
-#include "ScriptedMidiServices.h"
 #include "ports/SendLongMessage.h"
 #include "ports/SimulatorServices.h"
 

@@ -1,8 +1,8 @@
 // A flood of a megabyte of SysEx between two poll ticks: far more than the rings hold.
 
 #include "MidiTestSupport.h"
-#include "SysexFeed.h"
 #include "ScriptedMidiServices.h"
+#include "SysexFeed.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "TestView.h"
+#include "log/MessageLog.h"
 #include "ports/InputRings.h"
 #include "ports/MidiPortLayer.h"
 #include "ports/MidiServices.h"
-#include "log/MessageLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "MidiTestSupport.h"
-#include "ports/MidiMessageKinds.h"
 #include "ScriptedMidiServices.h"
+#include "ports/MidiMessageKinds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "ports/SendLongMessage.h"
 #include "MidiTestSupport.h"
-#include "ports/OutputMessagePool.h"
 #include "ScriptedMidiServices.h"
+#include "ports/OutputMessagePool.h"
 #include "ports/SimulatorServices.h"
 
 #include <gtest/gtest.h>

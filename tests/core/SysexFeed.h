@@ -1,9 +1,9 @@
 #pragma once
 
 #include "TestView.h"
+#include "log/MessageLog.h"
 #include "ports/InputRings.h"
 #include "ports/MidiMessageKinds.h"
-#include "log/MessageLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ports/InputRings.h"
 #include "decoder/SysexDecoderState.h"
 #include "log/MessageLog.h"
+#include "ports/InputRings.h"
 #include "scanner/ScannerView.h"
 
 #include <cstdint>

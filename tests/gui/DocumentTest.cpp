@@ -2,8 +2,8 @@
 #include "FrameFixture.h"
 #include "gui/CommandIds.h"
 
-#include "ports/MidiPortLayer.h"
 #include "ScriptedMidiServices.h"
+#include "ports/MidiPortLayer.h"
 #include <QAction>
 
 #include <QApplication>

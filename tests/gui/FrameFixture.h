@@ -4,8 +4,8 @@
 #include "gui/ProfileSettings.h"
 #include "gui/WinTesselTestDoc.h"
 #include "gui/WinTesselTestView.h"
-#include "ports/InputRings.h"
 #include "log/MessageLog.h"
+#include "ports/InputRings.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 #include "FrameFixture.h"
+#include "decoder/SysexDecoderState.h"
 #include "gui/CommandIds.h"
 #include "gui/DemoStart.h"
 #include "ports/MidiPortLayer.h"
 #include "ports/SimulatorServices.h"
-#include "decoder/SysexDecoderState.h"
 #include "sim/Qz4Model.h"
 
 #include <QAction>

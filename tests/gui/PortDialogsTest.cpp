@@ -1,8 +1,8 @@
 #include "FrameFixture.h"
+#include "ScriptedMidiServices.h"
 #include "gui/CommandIds.h"
 #include "gui/MidiPortDlg.h"
 #include "ports/MidiPortLayer.h"
-#include "ScriptedMidiServices.h"
 
 #include <QAction>
 #include <QListWidget>

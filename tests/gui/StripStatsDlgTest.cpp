@@ -5,8 +5,8 @@
 #include "FrameFixture.h"
 #include "gui/CommandIds.h"
 #include "gui/DialogUnits.h"
-#include "ports/InputRings.h"
 #include "log/MessageLog.h"
+#include "ports/InputRings.h"
 #include "scanner/ScannerView.h"
 
 #include <QAction>

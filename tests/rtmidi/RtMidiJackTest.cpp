@@ -5,9 +5,9 @@
 #include "Qz4SimProcess.h"
 #include "ports/CompositeMidiServices.h"
 #include "ports/MidiMessageKinds.h"
-#include "rtmidi/RtMidiServices.h"
 #include "ports/SendLongMessage.h"
 #include "ports/SimulatorServices.h"
+#include "rtmidi/RtMidiServices.h"
 #include "sim/Qz4Model.h"
 
 #include <gtest/gtest.h>

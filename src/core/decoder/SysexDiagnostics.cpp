@@ -1,8 +1,8 @@
-#include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
 #include "decoder/SysexDecoderStages.h"
 #include "decoder/SysexDecoderState.h"
 #include "log/MessageLog.h"
+#include "ports/InputRings.h"
+#include "ports/MidiMessageKinds.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
-#include "ports/InputRings.h"
 #include "decoder/ConsumedBytes.h"
 #include "decoder/SysexDecoderStages.h"
 #include "decoder/SysexDecoderState.h"
+#include "ports/InputRings.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
+#include "log/MessageLog.h"
 #include "ports/InputRings.h"
 #include "ports/MidiPortLayer.h"
-#include "log/MessageLog.h"
 #include "scanner/ScannerView.h"
 
 #include <cstdint>
