@@ -6,17 +6,18 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh run
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWT_BUILD_TESTS=OFF -DWT_BUILD_BENCH=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target wintesseltest wintesseltest-cli
+# A build folder of its own (CMakePresets.json), so a start never rebuilds the tests'.
+cmake --preset release >/dev/null
+cmake --build --preset release -j"$(nproc)" --target wintesseltest wintesseltest-cli
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     if [ $# -eq 0 ]; then
         set -- --demo
     fi
-    exec build/src/app/wintesseltest "$@"
+    exec build-release/src/app/wintesseltest "$@"
 fi
 
 echo "No display: scanning the QZ4 Simulator with the headless runner." >&2
-build/src/cli/wintesseltest-cli scan --setup --ticks 50 --stats \
+build-release/src/cli/wintesseltest-cli scan --setup --ticks 50 --stats \
     --report scan-report.wtt --png scan-view.png
 echo "Report: $PWD/scan-report.wtt  Picture: $PWD/scan-view.png" >&2

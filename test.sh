@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up everything the tests need on Debian or Ubuntu, builds WinTesselTest and runs
-# every test: the whole suite with warnings as errors, again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the threaded MIDI tests under ThreadSanitizer, and the
-# SysEx decoder fuzzer for a minute.
-# Set WT_QUICK=1 to run only the plain suite.
+# every test: first the formatting check and the whole suite with warnings as errors
+# (the quick answer), then again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# the threaded tests under ThreadSanitizer, and the SysEx decoder fuzzer for a minute.
+# Set WT_QUICK=1 to stop after the plain suite. The build folders are those of
+# CMakePresets.json.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -31,30 +32,38 @@ isolated() {
         isolated "$@"
 }
 run_tests() { isolated ctest --output-on-failure --timeout 300 -j"$jobs" "$@"; }
+build() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" -j"$jobs"
+}
+
+stage "formatting: every tracked source as .clang-format has it"
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+else
+    echo "not a git checkout: formatting check skipped" >&2
+fi
 
 stage "build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DWT_WERROR=ON -DWT_BUILD_TESTS=ON -DWT_BUILD_BENCH=ON >/dev/null
-cmake --build build -j"$jobs"
+build plain
+
+stage "every test"
+run_tests --test-dir build
 
 if [ "${WT_QUICK:-0}" != 1 ]; then
     stage "AddressSanitizer + UndefinedBehaviorSanitizer: every test"
-    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWT_WERROR=ON \
-        -DWT_SANITIZE=address,undefined -DWT_BUILD_BENCH=OFF >/dev/null
-    cmake --build build-asan -j"$jobs"
+    build asan
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
         run_tests --test-dir build-asan
 
-    stage "ThreadSanitizer: rings, port layer, simulator and decoder threads"
-    cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWT_WERROR=ON \
-        -DWT_SANITIZE=thread -DWT_BUILD_GUI=OFF -DWT_BUILD_BENCH=OFF >/dev/null
-    cmake --build build-tsan -j"$jobs"
-    # The tests where threads meet carry the label "threads" (see tests/core/CMakeLists.txt).
+    stage "ThreadSanitizer: rings, port layer, simulator, decoder and runner threads"
+    build tsan
+    # The tests where threads meet carry the label "threads" (see tests/*/CMakeLists.txt).
     TSAN_OPTIONS=halt_on_error=1 run_tests --test-dir build-tsan -L threads
 
     stage "SysEx decoder fuzzer, 60 s"
     scripts/fuzz.sh 60
-fi
 
-stage "every test"
-run_tests --test-dir build
+    stage "every test, once more on the plain build"
+    run_tests --test-dir build
+fi

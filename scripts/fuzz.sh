@@ -9,9 +9,9 @@ seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 
-CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DWT_BUILD_FUZZ=ON -DWT_BUILD_GUI=OFF -DWT_BUILD_TESTS=OFF -DWT_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j2 --target sysex_decoder_fuzz
+cd "$root"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j2 --target sysex_decoder_fuzz
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

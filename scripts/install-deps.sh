@@ -14,22 +14,39 @@ packages=(
 if [ "$purpose" = test ]; then
     packages+=(
         libgtest-dev libgmock-dev libbenchmark-dev libasound2-dev
-        clang libclang-rt-14-dev
+        clang clang-format
         jackd2 dbus-daemon dbus-bin
         procps valgrind
         xvfb xauth x11-xkb-utils xkb-data x11-utils openbox xdotool
     )
 fi
 
+# The sanitizer and fuzzer runtimes of the distribution's default clang: a package of
+# their own on Debian 12 and newer Ubuntu, part of clang itself on older Ubuntu.
+optional=()
+if [ "$purpose" = test ]; then
+    optional+=(libclang-rt-dev)
+fi
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 missing=()
 for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
+    installed "$p" || missing+=("$p")
+done
+# An optional package the package lists don't know (yet) is asked for again after an
+# update, if one is needed anyway.
+unknown_optional=()
+for p in "${optional[@]}"; do
+    if ! installed "$p"; then
+        if apt-cache show "$p" >/dev/null 2>&1; then
+            missing+=("$p")
+        else
+            unknown_optional+=("$p")
+        fi
     fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}" >&2
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
@@ -37,4 +54,10 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
+for p in "${unknown_optional[@]}"; do
+    if apt-cache show "$p" >/dev/null 2>&1; then
+        missing+=("$p")
+    fi
+done
+echo "Installing: ${missing[*]}" >&2
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
