@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-// The program's pictures, drawn at run time so that no image file has to ship.
+// The program's pictures, image files shipped as Qt resources (icons/icons.qrc).
 namespace AppIcons {
 constexpr int kToolbarImageWidth = 16;
 constexpr int kToolbarImageHeight = 15;
