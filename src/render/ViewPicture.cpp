@@ -28,9 +28,9 @@ public:
         if (QCoreApplication::instance() != nullptr) {
             return;
         }
-        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
+        // Always off-screen, whatever QT_QPA_PLATFORM says: a picture needs no display,
+        // and a platform that can't start (xcb without one) would abort the program.
+        // The command line's -platform wins over the environment.
         PreviousHandler = qInstallMessageHandler(DropRuntimeDirNotice);
         m_app = std::make_unique<QGuiApplication>(m_argc, m_argv);
     }
@@ -44,9 +44,11 @@ public:
     GuiSupport& operator=(const GuiSupport&) = delete;
 
 private:
-    int m_argc = 1;
+    int m_argc = 3;
     char m_name[18] = "wintesseltest-cli";
-    char* m_argv[2] = {m_name, nullptr};
+    char m_platformOption[10] = "-platform";
+    char m_platform[10] = "offscreen";
+    char* m_argv[4] = {m_name, m_platformOption, m_platform, nullptr};
     std::unique_ptr<QGuiApplication> m_app;
 };
 
