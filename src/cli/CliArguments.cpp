@@ -155,7 +155,7 @@ std::vector<OptionSpec> ScanOptionSpecs() {
              if (!ParseLimit(v, &limit)) {
                  return false;
              }
-             a.scan.maxAvgDeviation = limit;
+             a.scan.maxAvgDeviation = Limit<double>{limit, v};
              return true;
          },
          "status 1 when Avg Deviation is above X"},
@@ -165,7 +165,7 @@ std::vector<OptionSpec> ScanOptionSpecs() {
              if (!ParseInt(v, 0, 255, &limit)) {
                  return false;
              }
-             a.scan.maxSwing = limit;
+             a.scan.maxSwing = Limit<int>{limit, v};
              return true;
          },
          "status 1 when Max Deviation Swing is above N\n(each figure above its limit gives a line "

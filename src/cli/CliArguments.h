@@ -8,6 +8,12 @@
 
 enum class CliCommand { None, Ports, Decode, Scan };
 
+// A --max-* limit: its value, and its text as the user wrote it, which messages quote.
+template <typename T> struct Limit {
+    T value;
+    std::string text;
+};
+
 // What is produced after the work, in the order it is produced.
 struct OutputOptions {
     static constexpr int kDefaultWidth = 1300;
@@ -29,8 +35,8 @@ struct ScanOptions {
     int periodMs = 120;
     std::string capturePath; // empty: no capture
     SimulatorOptions simulator;
-    std::optional<double> maxAvgDeviation;
-    std::optional<int> maxSwing;
+    std::optional<Limit<double>> maxAvgDeviation;
+    std::optional<Limit<int>> maxSwing;
 };
 
 struct CliArguments {

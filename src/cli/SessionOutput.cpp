@@ -46,26 +46,19 @@ void PrintStats(const StripStatsMonitor& monitor) {
     }
 }
 
-std::string FormatLimit(double limit) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g", limit);
-    return text;
-}
-
 // Each figure is judged as the monitor shows it.
 bool CheckLimits(const StripStatsMonitor& monitor, const OutputRequest& request) {
     bool exceeded = false;
     if (request.maxAvgDeviation) {
         const std::string shown = FormatDialogFloat(monitor.m_avgDeviation);
-        if (std::strtod(shown.c_str(), nullptr) > *request.maxAvgDeviation) {
-            PrintError("Avg Deviation: " + shown + " exceeds " +
-                       FormatLimit(*request.maxAvgDeviation));
+        if (std::strtod(shown.c_str(), nullptr) > request.maxAvgDeviation->value) {
+            PrintError("Avg Deviation: " + shown + " exceeds " + request.maxAvgDeviation->text);
             exceeded = true;
         }
     }
-    if (request.maxSwing && monitor.m_maxSwing > *request.maxSwing) {
+    if (request.maxSwing && monitor.m_maxSwing > request.maxSwing->value) {
         PrintError("Max Deviation Swing: " + std::to_string(monitor.m_maxSwing) + " exceeds " +
-                   std::to_string(*request.maxSwing));
+                   request.maxSwing->text);
         exceeded = true;
     }
     return exceeded;

@@ -13,8 +13,8 @@ class LogCollector;
 // What a session produces once its work is done.
 struct OutputRequest {
     OutputOptions output;
-    std::optional<double> maxAvgDeviation;
-    std::optional<int> maxSwing;
+    std::optional<Limit<double>> maxAvgDeviation;
+    std::optional<Limit<int>> maxSwing;
     std::string capturePath; // written from `capture` when not empty
     const ByteCapture* capture = nullptr;
 };

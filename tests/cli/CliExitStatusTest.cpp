@@ -75,10 +75,11 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{
             "UnwritablePicture", {"decode", "--png", "@no/p.png", "@good.syx"}, 4, "can't write"},
         StatusCase{"UnwritableCapture", Scan({"--capture", "@no/c.syx"}), 4, "can't write"},
-        StatusCase{"SwingAboveLimit", Scan({"--max-swing", "0"}), 1,
-                   "^wintesseltest-cli: Max Deviation Swing: [0-9]+ exceeds 0\n$"},
-        StatusCase{"AverageAboveLimit", Scan({"--max-avg-deviation", "0.001"}), 1,
-                   "^wintesseltest-cli: Avg Deviation: [0-9.]+ exceeds 0.001\n$"},
+        // Limits are quoted as they were written.
+        StatusCase{"SwingAboveLimit", Scan({"--max-swing", "000"}), 1,
+                   "^wintesseltest-cli: Max Deviation Swing: [0-9]+ exceeds 000\n$"},
+        StatusCase{"AverageAboveLimit", Scan({"--max-avg-deviation", "0.0012345678"}), 1,
+                   "^wintesseltest-cli: Avg Deviation: [0-9.]+ exceeds 0\\.0012345678\n$"},
         StatusCase{"WithinLimits", Scan({"--max-swing", "255", "--max-avg-deviation", "200"}), 0,
                    "^$"},
         StatusCase{"UsageBeforeDevice", Scan({"--in", "no such box", "--bogus"}), 2, "--bogus"},
