@@ -18,8 +18,9 @@ constexpr const char* kProgramHelp =
     "  wintesseltest-cli --version        the version\n"
     "\n"
     "Exit status: 0 success; 1 a --max-* limit was exceeded; 2 bad usage; 3 a device\n"
-    "could not be found or opened; 4 a file could not be read or written. When several\n"
-    "apply, the first of 2, 3, 4, 1 wins.\n";
+    "could not be found or opened, or reported a MIDI error or went away during the\n"
+    "scan; 4 a file could not be read or written. When several apply, the first of\n"
+    "2, 3, 4, 1 wins.\n";
 
 constexpr const char* kPortsHelp =
     "Usage: wintesseltest-cli ports\n"

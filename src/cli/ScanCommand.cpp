@@ -4,6 +4,7 @@
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"
 #include "cli/SessionOutput.h"
+#include "decoder/SysexDecoderState.h"
 #include "ports/DeviceLookup.h"
 #include "rtmidi/SystemMidiServices.h"
 #include "scanner/SessionPorts.h"
@@ -93,6 +94,8 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
         return ExitStatus::File;
     }
 
+    // An input that reports a MIDI error, or whose device goes away, spoils the scan.
+    const int32_t errorsBefore = MidiErrorCount;
     if (arguments.setup) {
         view.OnGetSetupInformation();
     }
@@ -102,5 +105,13 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
     // The reply to the last request arrives within a period; the close ends input.
     view.WaitOnePeriod();
     ClosePorts(view);
-    return ProduceOutput(view, log, request);
+    const ExitStatus status = ProduceOutput(view, log, request);
+    const int32_t errors = MidiErrorCount - errorsBefore;
+    if (errors == 0) {
+        return status;
+    }
+    PrintError("the input device '" + devices.inputs[input] + "' reported " +
+               std::to_string(errors) + (errors == 1 ? " MIDI error" : " MIDI errors") +
+               " during the scan (see the log)");
+    return MoreSevere(status, ExitStatus::Device);
 }

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace {
 
 CliArguments ScanOf(const std::string& in, const std::string& out) {
@@ -79,4 +83,35 @@ TEST(CliOpenFailure, SeveralMatchingDevicesOpenNothing) {
     EXPECT_EQ(result.err.rfind("wintesseltest-cli: several input devices match 'scripted'\n", 0),
               0u);
     EXPECT_FALSE(services.InputOpen());
+}
+
+TEST(CliDeviceError, AnInputThatReportsAnErrorDuringTheScanEndsWithStatus3AfterTheOutputs) {
+    ScriptedMidiServices services;
+    std::atomic<bool> injected{false};
+    std::atomic<bool> done{false};
+    // The driver reports an error while the poll runs, as a device that goes away does.
+    std::thread driver([&] {
+        while (!done.load()) {
+            if (!injected.load() && services.InputOpen()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                services.InjectError(0x7);
+                injected.store(true);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    CliArguments arguments = ScanOf("0", "0");
+    arguments.scan.ticks = 20;
+    const Result result = ScanOn(services, arguments);
+    done.store(true);
+    driver.join();
+
+    ASSERT_TRUE(injected.load());
+    EXPECT_EQ(result.status, ExitStatus::Device);
+    EXPECT_NE(result.out.find(" BAD BAD BAD BAD MIDI ERROR #"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Number Of Scans:"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("the input device 'Scripted In 0' reported 1 MIDI error during the "
+                              "scan"),
+              std::string::npos)
+        << result.err;
 }
