@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr auto kIdleWaitLimit = std::chrono::seconds(2);
-
 int64_t NowNanoseconds() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -296,8 +294,9 @@ void RtMidiInputPort::Deliver(uint32_t message, uintptr_t dwParam1) {
 }
 
 void RtMidiInputPort::WaitUntilIdle() const {
-    const auto giveUp = std::chrono::steady_clock::now() + kIdleWaitLimit;
-    while (m_inFlight.load() != 0 && std::chrono::steady_clock::now() < giveUp) {
+    // No deadline: a callback that runs after its port was closed would write into the
+    // rings of an input that is gone, so the close waits however long it takes.
+    while (m_inFlight.load() != 0) {
         std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
 }

@@ -43,6 +43,19 @@ RtMidiServices::RtMidiServices(const std::string& forcedApi) {
 
 RtMidiServices::~RtMidiServices() {
     LetGoOfLostServer();
+    // Ports still open are closed first, as a driver closes its devices when it goes:
+    // the input's callback hears of its close while everything it may touch exists.
+    for (const auto& input : m_inputs) {
+        if (input && input->Handle() != 0) {
+            input->Reset();
+            input->Close();
+        }
+    }
+    for (const auto& output : m_outputs) {
+        if (output && output->Handle() != 0) {
+            output->Port().Close(output->Handle());
+        }
+    }
 }
 
 bool RtMidiServices::Connect(RtMidi::Api api, std::string* reason) {

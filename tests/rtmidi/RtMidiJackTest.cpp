@@ -12,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -178,6 +181,52 @@ TEST_F(RtMidiOverJack, APortThatVanishedAfterTheListingFailsToOpenWithItsLines) 
                                  "In Open FAILED  The MIDI device is no longer present.",
                                  std::string("Out Open ") + out.szPname +
                                      " The MIDI device is no longer present."}));
+}
+
+// A callback that stalls on its first data: the close must wait for it, however long.
+std::atomic<int> StalledCallbacksRunning{0};
+std::atomic<int> StalledCallbacksDone{0};
+std::atomic<int> ClosesSeen{0};
+void StallingCallback(MidiHandle, uint32_t message, uintptr_t, uintptr_t, uintptr_t) {
+    if (message == kMimClose) {
+        ClosesSeen.fetch_add(1);
+    }
+    if (message == kMimLongData && StalledCallbacksDone.load() == 0 &&
+        StalledCallbacksRunning.fetch_add(1) == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        StalledCallbacksDone.store(1);
+    }
+}
+
+TEST_F(RtMidiOverJack, ClosingTheInputWaitsForACallbackStillRunningAndServicesCloseTheirPorts) {
+    const std::string name = UniqueName("stall");
+    Qz4SimProcess qz4sim(name);
+    ASSERT_TRUE(qz4sim.Ready());
+    ChooseSimulator(name);
+    auto own = std::make_unique<RtMidiServices>("jack");
+    MidiHandle input = 0;
+    MidiHandle output = 0;
+    ASSERT_EQ(own->InOpen(&input, static_cast<uint32_t>(inDialog.m_nDevice), StallingCallback, 0),
+              MidiResult::NoError);
+    ASSERT_EQ(own->InStart(input), MidiResult::NoError);
+    uint8_t buffer[512];
+    MidiHeader header{buffer, sizeof buffer, 0, 0, 0};
+    ASSERT_EQ(own->InPrepareHeader(input, &header), MidiResult::NoError);
+    ASSERT_EQ(own->InAddBuffer(input, &header), MidiResult::NoError);
+    ASSERT_EQ(own->OutOpen(&output, static_cast<uint32_t>(outDialog.m_nDevice), nullptr, 0),
+              MidiResult::NoError);
+    Bytes request = kScanRequest;
+    MidiHeader sent{request.data(), static_cast<uint32_t>(request.size()), 0, 0, 0};
+    ASSERT_EQ(own->OutPrepareHeader(output, &sent), MidiResult::NoError);
+    ASSERT_EQ(own->OutLongMsg(output, &sent), MidiResult::NoError);
+    ASSERT_TRUE(WaitUntil([] { return StalledCallbacksRunning.load() > 0; }));
+
+    own->InReset(input);
+    EXPECT_EQ(StalledCallbacksDone.load(), 1) << "the reset returned while the callback ran";
+    // Destroyed with both ports open: the input is closed first, and says so.
+    own.reset();
+    EXPECT_EQ(ClosesSeen.load(), 1);
+    EXPECT_EQ(qz4sim.Stop(), 0);
 }
 
 TEST(RtMidiServices, WithoutAReachableServerNoRealDeviceIsListedAndTheReasonIsKnown) {
