@@ -113,6 +113,33 @@ TEST_P(CliReportFault, ReportsTheErrorWithStatus4AndLeavesTheOldReportWhole) {
                          : std::vector<std::string>{"report.wtt"});
 }
 
+// Both at the end of the scan: the report can't be written and a limit is exceeded. The
+// file error wins, its message and the limit's both show, and nothing is left behind.
+TEST(CliReportFaultAndLimit, AFullDiskAndAnExceededLimitEndWithStatus4AndNoFileLeft) {
+    TempDir dir;
+    const std::string folder = dir / "reports";
+    const std::string path = folder + "/report.wtt";
+    UnwritableFolder unwritable(folder, Fault::FullDisk);
+    if (unwritable.ActualFault() != Fault::FullDisk) {
+        GTEST_SKIP() << "a full file system needs a tmpfs mount, which this user may not make";
+    }
+    unwritable.Seal(path, "old");
+
+    const CliRun run =
+        RunCli({"scan", "--ticks", "5", "--period", "5", "--max-swing", "0", "--report", path});
+
+    EXPECT_EQ(run.status, 4);
+    EXPECT_NE(run.err.find("can't write '" + path + "'"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Max Deviation Swing: "), std::string::npos) << run.err;
+    EXPECT_EQ(ReadBytes(path), "old");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"filler", "report.wtt"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(OntoAFolder, CliReportFault,
                          ::testing::Values(Fault::FullDisk, Fault::ReadOnly),
                          [](const ::testing::TestParamInfo<Fault>& info) {
