@@ -141,7 +141,13 @@ MidiResult ScriptedMidiServices::InUnprepareHeader(MidiHandle handle, MidiHeader
 
 MidiResult ScriptedMidiServices::InAddBuffer(MidiHandle handle, MidiHeader* header) {
     Record("InAddBuffer");
-    return m_input.AddBuffer(handle, header);
+    const MidiResult result = m_input.AddBuffer(handle, header);
+    if (m_errorOnceReceiving) {
+        const uint32_t code = *m_errorOnceReceiving;
+        m_errorOnceReceiving.reset();
+        InjectError(code);
+    }
+    return result;
 }
 
 MidiResult ScriptedMidiServices::InReset(MidiHandle handle) {

@@ -6,6 +6,7 @@
 #include "ports/OutputPort.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ public:
     // Long data in returns of at most the queued buffer's length each.
     void InjectSysex(const std::vector<uint8_t>& bytes);
     void InjectLongError(const std::vector<uint8_t>& partial);
+    // The driver reports an error once the input has its buffer queued, as from a device
+    // that goes away while it is polled; on the caller's thread, so no test thread races
+    // the port's own calls.
+    void ReportErrorOnceReceiving(uint32_t dwParam1) { m_errorOnceReceiving = dwParam1; }
 
     // The messages the output device finished sending, in order.
     const std::vector<std::vector<uint8_t>>& Sent() const { return m_sent; }
@@ -95,6 +100,7 @@ private:
     MidiResult m_outOpenFailure = MidiResult::NoError;
     MidiResult m_outCloseFailure = MidiResult::NoError;
     bool m_holdSends = false;
+    std::optional<uint32_t> m_errorOnceReceiving;
     OutputPort m_output{*this};
     MidiHandle m_lastHandle = 0;
     std::vector<MidiHeader*> m_held;
