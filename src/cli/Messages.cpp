@@ -9,3 +9,15 @@ void PrintError(const std::string& text) {
 void PrintNote(const std::string& text) {
     std::fprintf(stderr, "wintesseltest-cli: note: %s\n", text.c_str());
 }
+
+std::string DeviceListText(const std::vector<std::string>& inputs,
+                           const std::vector<std::string>& outputs) {
+    std::string text;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        text += "in " + std::to_string(i) + ": " + inputs[i] + "\n";
+    }
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        text += "out " + std::to_string(i) + ": " + outputs[i] + "\n";
+    }
+    return text;
+}

@@ -1,7 +1,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Standard error carries errors and notes, each a line naming the program.
 void PrintError(const std::string& text);
 void PrintNote(const std::string& text);
+
+// "in <index>: <name>" for every input, then "out <index>: <name>" for every output.
+std::string DeviceListText(const std::vector<std::string>& inputs,
+                           const std::vector<std::string>& outputs);

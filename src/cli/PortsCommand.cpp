@@ -2,7 +2,6 @@
 #include "cli/Messages.h"
 #include "ports/DeviceLookup.h"
 #include "rtmidi/SystemMidiServices.h"
-#include "scanner/SessionPorts.h"
 
 #include <cstdio>
 

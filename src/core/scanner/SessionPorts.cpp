@@ -29,18 +29,6 @@ int ChooseDevice(const std::vector<std::string>& names, const std::string& query
     return -1;
 }
 
-std::string DeviceListText(const std::vector<std::string>& inputs,
-                           const std::vector<std::string>& outputs) {
-    std::string text;
-    for (size_t i = 0; i < inputs.size(); ++i) {
-        text += "in " + std::to_string(i) + ": " + inputs[i] + "\n";
-    }
-    for (size_t i = 0; i < outputs.size(); ++i) {
-        text += "out " + std::to_string(i) + ": " + outputs[i] + "\n";
-    }
-    return text;
-}
-
 SessionPortFailure OpenSessionPorts(ScannerView& view, const std::vector<std::string>& inputs,
                                     int input, const std::vector<std::string>& outputs,
                                     int output) {

@@ -11,10 +11,6 @@ class ScannerView;
 int ChooseDevice(const std::vector<std::string>& names, const std::string& query,
                  const char* direction, std::string* error);
 
-// "in <index>: <name>" for every input, then "out <index>: <name>" for every output.
-std::string DeviceListText(const std::vector<std::string>& inputs,
-                           const std::vector<std::string>& outputs);
-
 enum class SessionPortFailure { None, Input, Output };
 
 // Opens the two ports of a session the way the port dialogs do on a choice: each
