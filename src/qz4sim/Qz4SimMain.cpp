@@ -1,20 +1,22 @@
-// qz4sim: the QZ4 model on real MIDI ports (RtMidi virtual ports on JACK or ALSA), so
-// that another process can talk to a QZ4 across a real MIDI server.
+// qz4sim: the QZ4 model on real MIDI ports, so that another process can talk to a QZ4
+// across a real MIDI server. Its ports are RtMidi's virtual ports, but for the input
+// on JACK, which is a JACK port of its own.
 
+#include "rtmidi/JackMidiReceiver.h"
+#include "rtmidi/JackServerWatch.h"
 #include "rtmidi/RtMidiApi.h"
 #include "sim/Qz4Model.h"
+#include "sim/RequestQueue.h"
 #include "sim/SimulatorOptions.h"
 
 #include <RtMidi.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,7 +27,8 @@ constexpr const char* kUsage =
     "Usage: qz4sim [--api jack|alsa] [--name NAME] [--sensors N] [--seed S]\n"
     "Plays a QZ4 scanner box on one virtual MIDI input and one virtual MIDI output\n"
     "whose client and port names contain NAME (default \"qz4sim\"). It answers scan,\n"
-    "setup-text and setup-information requests until interrupted.\n"
+    "setup-text and setup-information requests until interrupted, or until its JACK\n"
+    "server goes away (status 1).\n"
     "  --api API      MIDI system to use (default: WINTESSELTEST_MIDI_API, else ALSA, then JACK)\n"
     "  --name NAME    name of the ports\n"
     "  --sensors N    values per scan packet, 0 to 1024 (default 122)\n"
@@ -38,20 +41,12 @@ void OnSignal(int) {
     g_stop.store(true);
 }
 
-// Requests as RtMidi's thread receives them, for the main thread to answer.
-struct RequestQueue {
-    std::mutex mutex;
-    std::condition_variable arrived;
-    std::deque<std::vector<unsigned char>> requests;
-};
+void OnRtMidiRequest(double, std::vector<unsigned char>* message, void* queue) {
+    static_cast<RequestQueue*>(queue)->Receive(message->data(), message->size());
+}
 
-void OnRequest(double, std::vector<unsigned char>* message, void* queue) {
-    auto* requests = static_cast<RequestQueue*>(queue);
-    {
-        std::lock_guard lock(requests->mutex);
-        requests->requests.push_back(*message);
-    }
-    requests->arrived.notify_one();
+void OnJackRequest(const unsigned char* bytes, size_t size, void* queue) noexcept {
+    static_cast<RequestQueue*>(queue)->Receive(bytes, size);
 }
 
 struct Arguments {
@@ -98,8 +93,44 @@ int Parse(int argc, char** argv, Arguments* arguments) {
     return -1;
 }
 
-void Report(RtMidiError::Type, const std::string& text, void*) {
+std::atomic<bool> g_portError{false};
+
+void Report(RtMidiError::Type type, const std::string& text, void*) {
     std::fprintf(stderr, "qz4sim: %s\n", text.c_str());
+    if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING) {
+        g_portError.store(true);
+    }
+}
+
+// The input: RtMidi's, or on JACK a receiver of our own, which passes a SysEx on in the
+// pieces it comes in (RtMidi's JACK input would hold an unfinished one without limit).
+struct RequestInput {
+    std::unique_ptr<RtMidiIn> rtMidi;
+    std::unique_ptr<JackMidiReceiver> jack;
+
+    bool ServerGone() const { return jack && jack->ServerGone(); }
+};
+
+bool OpenInput(RtMidi::Api api, const std::string& name, RequestQueue* queue, RequestInput* input) {
+    if (api != RtMidi::UNIX_JACK) {
+        input->rtMidi = std::make_unique<RtMidiIn>(api, name + " input");
+        input->rtMidi->setErrorCallback(Report, nullptr);
+        input->rtMidi->ignoreTypes(false, true, true);
+        input->rtMidi->setCallback(OnRtMidiRequest, queue);
+        input->rtMidi->openVirtualPort(name + " in");
+        return !g_portError.load(); // isPortOpen() stays false for virtual ports
+    }
+    std::string why;
+    input->jack = JackMidiReceiver::Open(name + " input", OnJackRequest, queue, &why);
+    if (!input->jack) {
+        std::fprintf(stderr, "qz4sim: %s\n", why.c_str());
+        return false;
+    }
+    if (!input->jack->RegisterPort(name + " in")) {
+        std::fprintf(stderr, "qz4sim: JACK refused the port '%s in'\n", name.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -117,16 +148,18 @@ int main(int argc, char** argv) {
     }
     const RtMidi::Api api = choice.api;
 
+    // Static: the MIDI thread may still write into it while the process ends.
+    static RequestQueue queue;
     try {
-        RequestQueue queue;
-        RtMidiIn in(api, arguments.name + " input");
-        RtMidiOut out(api, arguments.name + " output");
-        in.setErrorCallback(Report, nullptr);
-        out.setErrorCallback(Report, nullptr);
-        in.ignoreTypes(false, true, true);
-        in.setCallback(OnRequest, &queue);
-        in.openVirtualPort(arguments.name + " in");
-        out.openVirtualPort(arguments.name + " out");
+        RequestInput input;
+        auto out = std::make_unique<RtMidiOut>(api, arguments.name + " output");
+        out->setErrorCallback(Report, nullptr);
+        const bool inputOpen = OpenInput(api, arguments.name, &queue, &input);
+        out->openVirtualPort(arguments.name + " out");
+        if (!inputOpen || g_portError.load()) {
+            std::fprintf(stderr, "qz4sim: the ports could not be opened\n");
+            return 1;
+        }
 
         std::signal(SIGINT, OnSignal);
         std::signal(SIGTERM, OnSignal);
@@ -136,32 +169,37 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
 
         Qz4Model model(arguments.simulator);
+        std::vector<uint8_t> request;
         while (!g_stop.load()) {
-            std::vector<unsigned char> request;
-            {
-                std::unique_lock lock(queue.mutex);
-                // Woken by requests; the timeout lets a signal end the loop.
-                queue.arrived.wait_for(lock, std::chrono::milliseconds(50),
-                                       [&] { return !queue.requests.empty(); });
-                if (queue.requests.empty()) {
-                    continue;
-                }
-                request = std::move(queue.requests.front());
-                queue.requests.pop_front();
+            if (input.ServerGone()) {
+                // Every client of the server is dead: using or closing one crashes.
+                std::fprintf(stderr, "qz4sim: the JACK server went away\n");
+                JackMidiReceiver::Abandon(std::move(input.jack));
+                KeepAbandoned(out.release());
+                return 1;
+            }
+            if (!queue.Take(&request)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
             }
             const std::vector<uint8_t> reply = model.Respond(request.data(), request.size());
             if (!reply.empty()) {
                 std::this_thread::sleep_for(arguments.simulator.latency);
-                out.sendMessage(reply.data(), reply.size());
+                out->sendMessage(reply.data(), reply.size());
             }
         }
-        // RtMidi's thread may still be in the callback when closePort returns: give it
-        // a few JACK periods before the queue and the client go away.
-        in.closePort();
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        if (input.rtMidi) {
+            input.rtMidi->closePort();
+        }
     } catch (const RtMidiError& error) {
         std::fprintf(stderr, "qz4sim: %s\n", error.getMessage().c_str());
         return 1;
+    }
+    if (queue.DroppedTooLong() + queue.DroppedQueueFull() + queue.DroppedUnfinished() > 0) {
+        std::fprintf(
+            stderr,
+            "qz4sim: requests dropped: %u too long, %u unfinished, %u with the queue full\n",
+            queue.DroppedTooLong(), queue.DroppedUnfinished(), queue.DroppedQueueFull());
     }
     return 0;
 }

@@ -31,15 +31,11 @@ RtMidiInputPort::~RtMidiInputPort() {
         Reset();
         Close();
     }
+    m_accepting.store(false);
+    WaitUntilIdle();
+    m_jack.reset(); // closing the client ends its process thread
     if (m_in) {
-        m_accepting.store(false);
-        WaitUntilIdle();
         m_in->cancelCallback();
-        if (m_api == RtMidi::UNIX_JACK) {
-            // JACK cancels its process thread when the client closes: let a cycle that
-            // may still be inside RtMidi's code, past our callback, run out first.
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
     }
 }
 
@@ -51,6 +47,25 @@ MidiResult RtMidiInputPort::Open(MidiHandle handle, unsigned index, const std::s
     if (callback == nullptr || handle == 0) {
         return MidiResult::InvalidParameter;
     }
+    const MidiResult result = m_api == RtMidi::UNIX_JACK ? OpenJack(index, expectedName)
+                                                         : OpenRtMidi(index, expectedName);
+    if (result != MidiResult::NoError) {
+        return result;
+    }
+
+    std::lock_guard lock(m_ownEvents);
+    m_callback = callback;
+    m_instance = instance;
+    m_inSysex = false;
+    m_device = expectedName;
+    m_lost.store(false);
+    m_startNanoseconds.store(NowNanoseconds());
+    m_handle.store(handle, std::memory_order_release);
+    DeliverFromDriverSide(kMimOpen, nullptr, 0);
+    return MidiResult::NoError;
+}
+
+MidiResult RtMidiInputPort::OpenRtMidi(unsigned index, const std::string& expectedName) {
     if (!m_in) {
         try {
             m_in = std::make_unique<RtMidiIn>(m_api, "WinTesselTest");
@@ -81,18 +96,29 @@ MidiResult RtMidiInputPort::Open(MidiHandle handle, unsigned index, const std::s
         m_in->closePort();
         EndCall();
         WaitUntilIdle();
-        return result;
     }
+    return result;
+}
 
-    std::lock_guard lock(m_ownEvents);
-    m_callback = callback;
-    m_instance = instance;
-    m_inSysex = false;
-    m_device = expectedName;
-    m_lost.store(false);
-    m_startNanoseconds.store(NowNanoseconds());
-    m_handle.store(handle, std::memory_order_release);
-    DeliverFromDriverSide(kMimOpen, nullptr, 0);
+MidiResult RtMidiInputPort::OpenJack(unsigned index, const std::string& expectedName) {
+    if (!m_jack) {
+        std::string why;
+        m_jack = JackMidiReceiver::Open("WinTesselTest", OnJackEvent, this, &why);
+        if (!m_jack) {
+            return MidiResult::NotEnabled;
+        }
+    }
+    const std::vector<std::string> sources = m_jack->Sources();
+    if (index >= sources.size() || sources[index] != expectedName) {
+        return MidiResult::NoDevice;
+    }
+    if (!m_jack->RegisterPort("in")) {
+        return MidiResult::NotEnabled;
+    }
+    if (!m_jack->ConnectFrom(expectedName)) {
+        m_jack->UnregisterPort();
+        return MidiResult::NoDevice;
+    }
     return MidiResult::NoError;
 }
 
@@ -171,6 +197,9 @@ MidiResult RtMidiInputPort::Close() {
         m_in->closePort();
         EndCall();
     }
+    if (m_jack) {
+        m_jack->UnregisterPort();
+    }
     WaitUntilIdle();
     std::lock_guard lock(m_ownEvents);
     DeliverFromDriverSide(kMimClose, nullptr, 0);
@@ -203,11 +232,11 @@ void RtMidiInputPort::ReportLossLocked(uint32_t code) {
 }
 
 void RtMidiInputPort::AbandonClient() {
-    if (!m_in) {
-        return;
-    }
     m_accepting.store(false);
-    KeepAbandoned(m_in.release());
+    if (m_in) {
+        KeepAbandoned(m_in.release());
+    }
+    JackMidiReceiver::Abandon(std::move(m_jack));
 }
 
 void RtMidiInputPort::OnMessage(double, std::vector<unsigned char>* message, void* self) noexcept {
@@ -216,6 +245,20 @@ void RtMidiInputPort::OnMessage(double, std::vector<unsigned char>* message, voi
     port->m_inFlight.fetch_add(1);
     if (port->m_accepting.load()) {
         port->Receive(message->data(), message->size());
+    }
+    port->m_inFlight.fetch_sub(1);
+}
+
+void RtMidiInputPort::OnJackEvent(const unsigned char* bytes, size_t size, void* self) noexcept {
+    // Runs on JACK's process thread: no allocation, no lock, no Qt.
+    const unsigned char status = bytes[0];
+    if (size == 1 && (status == 0xF8 || status == 0xFE)) {
+        return; // clock and active sensing stay out, as RtMidi is told for other APIs
+    }
+    auto* port = static_cast<RtMidiInputPort*>(self);
+    port->m_inFlight.fetch_add(1);
+    if (port->m_accepting.load()) {
+        port->Receive(bytes, size);
     }
     port->m_inFlight.fetch_sub(1);
 }

@@ -2,6 +2,7 @@
 
 #include "ports/HeaderQueue.h"
 #include "ports/MidiServices.h"
+#include "rtmidi/JackMidiReceiver.h"
 
 #include <RtMidi.h>
 
@@ -14,11 +15,13 @@
 #include <thread>
 #include <vector>
 
-// One RtMidi input connection with the event contract of the device services. The
-// RtMidiIn object and this port are kept for the life of the backend and reused for
-// later opens: RtMidi may still be inside its receive callback when closePort returns
-// (seen on JACK), so the port stops accepting, waits until no callback is in flight,
-// and delivers its own reset and close events, which RtMidi never gives.
+// One input connection of the real MIDI system with the event contract of the device
+// services: through RtMidi, or on JACK through a receiver of our own, which hands the
+// bytes over as they come (RtMidi's JACK input gathers a SysEx whole, without limit).
+// The client and this port are kept for the life of the backend and reused for later
+// opens: RtMidi may still be inside its receive callback when closePort returns, so the
+// port stops accepting, waits until no callback is in flight, and delivers its own
+// reset and close events, which the MIDI system never gives.
 class RtMidiInputPort {
 public:
     explicit RtMidiInputPort(RtMidi::Api api);
@@ -53,6 +56,9 @@ public:
 private:
     static void OnMessage(double delta, std::vector<unsigned char>* message, void* self) noexcept;
     static void OnError(RtMidiError::Type type, const std::string& text, void* self) noexcept;
+    static void OnJackEvent(const unsigned char* bytes, size_t size, void* self) noexcept;
+    MidiResult OpenRtMidi(unsigned index, const std::string& expectedName);
+    MidiResult OpenJack(unsigned index, const std::string& expectedName);
     // Runs on the MIDI driver thread: no allocation, no lock, no Qt.
     void Receive(const unsigned char* bytes, size_t size);
     void ReceiveSysex(const unsigned char* bytes, size_t size);
@@ -69,7 +75,8 @@ private:
     MidiResult EndCall();
 
     RtMidi::Api m_api;
-    std::unique_ptr<RtMidiIn> m_in;
+    std::unique_ptr<RtMidiIn> m_in;           // on every API but JACK
+    std::unique_ptr<JackMidiReceiver> m_jack; // on JACK
     std::atomic<MidiHandle> m_handle{0};
     MidiInProc m_callback = nullptr;
     uintptr_t m_instance = 0;

@@ -1,4 +1,5 @@
 #include "sim/Qz4Model.h"
+#include "sim/RequestQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,74 @@ TEST(Qz4Model, ValuesStayNearRestWithALittleNoiseWhileSomeKeysGoDownAndUp) {
     }
     EXPECT_GT(keysPressed, 10);
     EXPECT_GT(noisySensors, 100);
+}
+
+// What a simulated box's input made of the bytes it received, in order.
+std::vector<Bytes> Requests(RequestQueue& queue) {
+    std::vector<Bytes> requests;
+    Bytes request;
+    while (queue.Take(&request)) {
+        requests.push_back(request);
+    }
+    return requests;
+}
+
+TEST(RequestQueue, GathersSysexFromPiecesAndSkipsWhatTheBoxNeverAnswers) {
+    RequestQueue queue;
+    const Bytes stream{0x90, 0x3C, 0x40,             // a note
+                       0xF0, 0x09, 0xF8, 0x2B, 0xF7, // a clock byte inside a request
+                       0x01, 0xF7,                   // stray data and end
+                       0xF0, 0x09, 0x44,             // cut short by a status byte...
+                       0xB0, 0x07, 0x00,             // ...here
+                       0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7};
+    // In pieces, as JACK hands a SysEx over, and all at once.
+    for (const Bytes& piece :
+         {Bytes(stream.begin(), stream.begin() + 7), Bytes(stream.begin() + 7, stream.begin() + 20),
+          Bytes(stream.begin() + 20, stream.end())}) {
+        queue.Receive(piece.data(), piece.size());
+    }
+    queue.Receive(stream.data(), stream.size());
+
+    const Bytes scan{0xF0, 0x09, 0x2B, 0xF7};
+    const Bytes text{0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7};
+    EXPECT_EQ(Requests(queue), (std::vector<Bytes>{scan, text, scan, text}));
+    EXPECT_EQ(queue.DroppedUnfinished(), 2u);
+    EXPECT_EQ(queue.DroppedTooLong(), 0u);
+}
+
+TEST(RequestQueue, AnEndlessSysexAndAFloodOfRequestsAreDroppedAndCounted) {
+    RequestQueue queue;
+    const Bytes start{0xF0, 0x09};
+    const Bytes filler(4096, 0x11);
+    queue.Receive(start.data(), start.size());
+    for (int i = 0; i < 256; ++i) { // a megabyte that never ends...
+        queue.Receive(filler.data(), filler.size());
+    }
+    const Bytes end{0xF7};
+    queue.Receive(end.data(), end.size()); // ...until it does, far too long
+    const Bytes longest = [] {
+        Bytes request(RequestQueue::kMaxRequestBytes, 0x22);
+        request.front() = 0xF0;
+        request.back() = 0xF7;
+        return request;
+    }();
+    queue.Receive(longest.data(), longest.size());
+    EXPECT_EQ(queue.DroppedTooLong(), 1u);
+    EXPECT_EQ(Requests(queue), std::vector<Bytes>{longest});
+
+    // A flood: the oldest requests are answered, the rest dropped, and the queue takes
+    // new requests again once it has room.
+    for (uint8_t n = 0; n < 100; ++n) {
+        const Bytes request{0xF0, 0x09, 0x2B, n, 0xF7};
+        queue.Receive(request.data(), request.size());
+    }
+    const std::vector<Bytes> kept = Requests(queue);
+    ASSERT_EQ(kept.size(), RequestQueue::kSlots);
+    EXPECT_EQ(kept.back()[3], RequestQueue::kSlots - 1);
+    EXPECT_EQ(queue.DroppedQueueFull(), 100u - RequestQueue::kSlots);
+    const Bytes after{0xF0, 0x09, 0x2A, 0xF7};
+    queue.Receive(after.data(), after.size());
+    EXPECT_EQ(Requests(queue), std::vector<Bytes>{after});
 }
 
 } // namespace

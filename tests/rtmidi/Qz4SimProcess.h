@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -51,6 +53,25 @@ public:
     Qz4SimProcess& operator=(const Qz4SimProcess&) = delete;
 
     bool Ready() const { return m_ready; }
+
+    // The exit status once it has ended by itself, waiting at most `bound`; -1 when it
+    // did not exit normally, -2 when it still runs.
+    int WaitForExit(std::chrono::milliseconds bound) {
+        const auto giveUp = std::chrono::steady_clock::now() + bound;
+        while (m_pid > 0) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                break;
+            }
+            if (std::chrono::steady_clock::now() > giveUp) {
+                return -2;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return m_status;
+    }
 
     // Returns the exit status, or -1 when it did not exit normally. SIGKILL ends it as
     // if it crashed or its device was unplugged.

@@ -229,6 +229,102 @@ TEST_F(RtMidiOverJack, ClosingTheInputWaitsForACallbackStillRunningAndServicesCl
     EXPECT_EQ(qz4sim.Stop(), 0);
 }
 
+// A MIDI peer of the test's own on JACK, sending whatever bytes it is given as one event.
+class RawJackSender {
+public:
+    explicit RawJackSender(const std::string& name) : m_out(RtMidi::UNIX_JACK, name) {
+        m_out.openVirtualPort(name + " out");
+    }
+    // Connects to the first input port whose name contains `part` instead.
+    bool ConnectTo(const std::string& part) {
+        m_out.closePort();
+        for (unsigned port = 0; port < m_out.getPortCount(); ++port) {
+            if (m_out.getPortName(port).find(part) != std::string::npos) {
+                m_out.openPort(port);
+                return true;
+            }
+        }
+        return false;
+    }
+    // Sends `total` bytes of an unfinished SysEx: F0 and data bytes, in events of 256
+    // bytes paced to about two per period, as much as a 256-frame JACK period carries.
+    void SendEndlessSysex(size_t total) {
+        std::vector<unsigned char> piece(256, 0x35);
+        piece[0] = 0xF0;
+        for (size_t sent = 0; sent < total; sent += piece.size()) {
+            m_out.sendMessage(piece.data(), piece.size());
+            piece[0] = 0x35;
+            std::this_thread::sleep_for(std::chrono::microseconds(2500));
+        }
+    }
+    void Send(const Bytes& message) { m_out.sendMessage(message.data(), message.size()); }
+
+private:
+    RtMidiOut m_out;
+};
+
+uint32_t BytesThatReachedTheCallback() {
+    return ByteWriteCount.load() + InputBytesLost.load();
+}
+
+TEST_F(RtMidiOverJack, AnEndlessSysexReachesTheRingsAsItArrivesAndNothingWaitsForItsEnd) {
+    const std::string name = UniqueName("endless");
+    RawJackSender peer(name);
+    inDialog.m_nDevice = FindDevice<MidiInCaps>(
+        name + " out", [&] { return services.InGetNumDevs(); },
+        [&](uint32_t d, MidiInCaps* c) { return services.InGetDevCaps(d, c); });
+    ASSERT_GE(inDialog.m_nDevice, 0);
+    ASSERT_EQ(view.OpenMidiIn(), 1);
+    const uint32_t before = BytesThatReachedTheCallback();
+
+    // Twice what one unfinished message may hold anywhere: all of it must come through
+    // (the rings count what the unread decoder had no room for), none of it held back.
+    constexpr size_t kTotal = 128 * 1024;
+    peer.SendEndlessSysex(kTotal);
+    EXPECT_TRUE(WaitUntil([&] { return BytesThatReachedTheCallback() - before >= kTotal; }))
+        << BytesThatReachedTheCallback() - before << " of " << kTotal << " bytes";
+    EXPECT_EQ(BytesThatReachedTheCallback() - before, kTotal);
+    EXPECT_GT(InputBytesLost.load(), 0u);
+}
+
+TEST_F(RtMidiOverJack, Qz4simAnswersAfterAnEndlessSysexAndAFloodWithoutStaleReplies) {
+    const std::string name = UniqueName("flood");
+    Qz4SimProcess qz4sim(name);
+    ASSERT_TRUE(qz4sim.Ready());
+    ChooseSimulator(name);
+    ASSERT_EQ(view.OpenMidiIn(), 1);
+    RawJackSender peer(name + "-peer");
+    ASSERT_TRUE(peer.ConnectTo(name + " in"));
+
+    peer.SendEndlessSysex(64 * 1024);
+    // A flood of scan requests, as fast as the sender's ring takes them: answered one
+    // after the other, with the simulator's latency each, it would keep the box busy
+    // for about a second.
+    for (int i = 0; i < 1000; ++i) {
+        peer.Send(kScanRequest);
+        if (i % 100 == 99) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(6)); // one JACK period
+        }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SkipPendingInput();
+
+    peer.Send(kSetupTextRequest);
+    const Bytes text = Qz4Model().Respond(kSetupTextRequest.data(), kSetupTextRequest.size());
+    ASSERT_TRUE(WaitUntil([&] { return PendingBytes().size() >= text.size(); }));
+    const Bytes first = PendingBytes();
+    EXPECT_EQ(Bytes(first.begin(), first.begin() + static_cast<long>(text.size())), text)
+        << "stale scans still arrived 300 ms after the flood";
+    EXPECT_EQ(qz4sim.Stop(), 0);
+}
+
+TEST(Qz4sim, SaysReadyOnlyOnceItsPortsAreOpen) {
+    // JACK takes client names of at most 63 bytes: the ports can't be made.
+    Qz4SimProcess qz4sim(std::string(200, 'q'));
+    EXPECT_FALSE(qz4sim.Ready());
+    EXPECT_EQ(qz4sim.Stop(), 1);
+}
+
 TEST(RtMidiServices, WithoutAReachableServerNoRealDeviceIsListedAndTheReasonIsKnown) {
     const std::string server =
         std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "";
