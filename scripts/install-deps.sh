@@ -9,6 +9,7 @@ purpose=${1:-test}
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins librtmidi-dev libjack-jackd2-dev
+    nlohmann-json3-dev
     libgl-dev fonts-dejavu-core
 )
 if [ "$purpose" = test ]; then

@@ -88,6 +88,15 @@ std::vector<OptionSpec> OutputOptionSpecs() {
              return !v.empty();
          },
          "write the view's picture as PNG (no display needed)", true},
+        {"--json", "FILE", "a file name, or - for standard output",
+         [](CliArguments& a, const std::string& v) {
+             a.output.jsonPath = v;
+             return !v.empty();
+         },
+         "write the state, the figures, each sensor's figures and the\nverdict as one JSON "
+         "document; - writes it to standard output\nin place of the log, --state, --stats and "
+         "--histogram",
+         true},
         {"--size", "WxH", "a size like 1300x640, each side from 1 to 16384",
          [](CliArguments& a, const std::string& v) {
              return ParseSize(v, &a.output.pngWidth, &a.output.pngHeight);
@@ -149,29 +158,62 @@ std::vector<OptionSpec> ScanOptionSpecs() {
              return true;
          },
          "the simulator's noise and key motion (default 1)"},
-        {"--max-avg-deviation", "X", "a number from 0 up",
-         [](CliArguments& a, const std::string& v) {
-             double limit = 0;
-             if (!ParseLimit(v, &limit)) {
-                 return false;
-             }
-             a.scan.maxAvgDeviation = Limit<double>{limit, v};
-             return true;
-         },
-         "status 1 when Avg Deviation is above X"},
-        {"--max-swing", "N", "a whole number from 0 to 255",
-         [](CliArguments& a, const std::string& v) {
-             int limit = 0;
-             if (!ParseInt(v, 0, 255, &limit)) {
-                 return false;
-             }
-             a.scan.maxSwing = Limit<int>{limit, v};
-             return true;
-         },
-         "status 1 when Max Deviation Swing is above N\n(each figure above its limit gives a line "
-         "on standard error)"},
     };
     specs.insert(specs.end(), scan.begin(), scan.end());
+    return specs;
+}
+
+// Limits are kept with the text the user wrote, which their messages quote.
+std::function<bool(CliArguments&, const std::string&)>
+RealLimit(std::optional<Limit<double>> LimitOptions::*slot) {
+    return [slot](CliArguments& a, const std::string& v) {
+        double limit = 0;
+        if (!ParseLimit(v, &limit)) {
+            return false;
+        }
+        a.limits.*slot = Limit<double>{limit, v};
+        return true;
+    };
+}
+
+std::function<bool(CliArguments&, const std::string&)>
+WholeLimit(std::optional<Limit<int>> LimitOptions::*slot) {
+    return [slot](CliArguments& a, const std::string& v) {
+        int limit = 0;
+        if (!ParseInt(v, 0, 255, &limit)) {
+            return false;
+        }
+        a.limits.*slot = Limit<int>{limit, v};
+        return true;
+    };
+}
+
+std::vector<OptionSpec> LimitOptionSpecs() {
+    return {
+        {"--max-avg-deviation", "X", "a number from 0 up",
+         RealLimit(&LimitOptions::maxAvgDeviation), "status 1 when Avg Deviation is above X"},
+        {"--max-swing", "N", "a whole number from 0 to 255", WholeLimit(&LimitOptions::maxSwing),
+         "status 1 when Max Deviation Swing is above N"},
+        {"--max-sensor-rms", "X", "a number from 0 up", RealLimit(&LimitOptions::maxSensorRms),
+         "status 1 when a sensor's RMS deviation is above X"},
+        {"--max-sensor-swing", "N", "a whole number from 0 to 255",
+         WholeLimit(&LimitOptions::maxSensorSwing),
+         "status 1 when a sensor's swing (largest minus smallest\nsample) is above N (each figure "
+         "above its limit, and each\nsensor's, gives a line on standard error)"},
+    };
+}
+
+std::vector<OptionSpec> CommandOptionSpecs(CliCommand command) {
+    std::vector<OptionSpec> specs;
+    if (command == CliCommand::Decode) {
+        specs = OutputOptionSpecs();
+    } else if (command == CliCommand::Scan) {
+        specs = ScanOptionSpecs();
+    } else {
+        return specs;
+    }
+    const std::vector<OptionSpec> limits = LimitOptionSpecs();
+    specs.insert(specs.end(), limits.begin(), limits.end());
     return specs;
 }
 
@@ -191,12 +233,7 @@ void ParseCommandArguments(const std::vector<std::string>& args, size_t first,
         }
     }
 
-    std::vector<OptionSpec> specs;
-    if (arguments.command == CliCommand::Decode) {
-        specs = OutputOptionSpecs();
-    } else if (arguments.command == CliCommand::Scan) {
-        specs = ScanOptionSpecs();
-    }
+    const std::vector<OptionSpec> specs = CommandOptionSpecs(arguments.command);
 
     bool optionsEnded = false;
     for (size_t i = first; i < args.size(); ++i) {
@@ -256,12 +293,7 @@ void ParseCommandArguments(const std::vector<std::string>& args, size_t first,
 std::string OptionHelp(CliCommand command, bool outputOptions) {
     constexpr size_t kLabelWidth = 17;
     const std::string indent(2 + kLabelWidth + 1, ' ');
-    std::vector<OptionSpec> specs;
-    if (command == CliCommand::Decode) {
-        specs = OutputOptionSpecs();
-    } else if (command == CliCommand::Scan) {
-        specs = ScanOptionSpecs();
-    }
+    const std::vector<OptionSpec> specs = CommandOptionSpecs(command);
     std::string text;
     for (const OptionSpec& option : specs) {
         if (option.output != outputOptions) {

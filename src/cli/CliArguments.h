@@ -24,6 +24,7 @@ struct OutputOptions {
     bool histogram = false;
     std::string reportPath; // empty: no report
     std::string pngPath;    // empty: no picture
+    std::string jsonPath;   // empty: no document; "-": on standard output, for the texts
     int pngWidth = kDefaultWidth;
     int pngHeight = kDefaultHeight;
 };
@@ -35,8 +36,15 @@ struct ScanOptions {
     int periodMs = 120;
     std::string capturePath; // empty: no capture
     SimulatorOptions simulator;
+};
+
+// What a bench allows: each figure above its limit gives a line on standard error and
+// status 1.
+struct LimitOptions {
     std::optional<Limit<double>> maxAvgDeviation;
     std::optional<Limit<int>> maxSwing;
+    std::optional<Limit<double>> maxSensorRms;
+    std::optional<Limit<int>> maxSensorSwing;
 };
 
 struct CliArguments {
@@ -44,6 +52,7 @@ struct CliArguments {
     bool help = false;    // the help of `command`, or of the program when None
     bool version = false; // the program's version
     OutputOptions output;
+    LimitOptions limits;
     bool setup = false;
     std::vector<std::string> files; // decode's inputs
     ScanOptions scan;

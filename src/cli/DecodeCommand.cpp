@@ -24,6 +24,7 @@ ExitStatus RunDecode(const CliArguments& arguments) {
 
     OutputRequest request;
     request.output = arguments.output;
+    request.limits = arguments.limits;
     if (!OutputFilesWritable(request)) {
         return ExitStatus::File;
     }

@@ -84,8 +84,7 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
 
     OutputRequest request;
     request.output = arguments.output;
-    request.maxAvgDeviation = scan.maxAvgDeviation;
-    request.maxSwing = scan.maxSwing;
+    request.limits = arguments.limits;
     request.capturePath = scan.capturePath;
     request.capture = capture ? &*capture : nullptr;
     if (!OutputFilesWritable(request)) {

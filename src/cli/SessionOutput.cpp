@@ -4,18 +4,28 @@
 #include "cli/HeadlessView.h"
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"
+#include "cli/ScanDocument.h"
 #include "ports/InputRings.h"
 #include "render/FileIo.h"
 #include "render/ViewPicture.h"
 #include "stats/LengthPrefixedString.h"
 #include "stats/ScanReport.h"
+#include "stats/SensorVerdicts.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
 
 namespace {
+
+// The number at the start of `text`, read the same in every locale; 0 when none.
+double ParseDecimal(const std::string& text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
 
 void Print(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -46,22 +56,53 @@ void PrintStats(const StripStatsMonitor& monitor) {
     }
 }
 
-// Each figure is judged as the monitor shows it.
-bool CheckLimits(const StripStatsMonitor& monitor, const OutputRequest& request) {
-    bool exceeded = false;
-    if (request.maxAvgDeviation) {
+// The verdict on the limits, and the lines that say which were exceeded.
+struct Verdict {
+    std::vector<std::string> messages;
+    std::vector<SensorFailure> failingSensors;
+    bool stripFailed = false;
+};
+
+// Strip-wide figures are judged as the monitor shows them; a sensor's figures as they
+// are.
+Verdict JudgeLimits(const StripStatsMonitor& monitor, const LimitOptions& limits) {
+    Verdict verdict;
+    if (limits.maxAvgDeviation) {
         const std::string shown = FormatDialogFloat(monitor.m_avgDeviation);
-        if (std::strtod(shown.c_str(), nullptr) > request.maxAvgDeviation->value) {
-            PrintError("Avg Deviation: " + shown + " exceeds " + request.maxAvgDeviation->text);
-            exceeded = true;
+        if (ParseDecimal(shown) > limits.maxAvgDeviation->value) {
+            verdict.messages.push_back("Avg Deviation: " + shown + " exceeds " +
+                                       limits.maxAvgDeviation->text);
         }
     }
-    if (request.maxSwing && monitor.m_maxSwing > request.maxSwing->value) {
-        PrintError("Max Deviation Swing: " + std::to_string(monitor.m_maxSwing) + " exceeds " +
-                   request.maxSwing->text);
-        exceeded = true;
+    if (limits.maxSwing && monitor.m_maxSwing > limits.maxSwing->value) {
+        verdict.messages.push_back("Max Deviation Swing: " + std::to_string(monitor.m_maxSwing) +
+                                   " exceeds " + limits.maxSwing->text);
     }
-    return exceeded;
+    verdict.stripFailed = !verdict.messages.empty();
+
+    SensorLimits sensorLimits;
+    if (limits.maxSensorRms) {
+        sensorLimits.maxRms = limits.maxSensorRms->value;
+    }
+    if (limits.maxSensorSwing) {
+        sensorLimits.maxSwing = limits.maxSensorSwing->value;
+    }
+    const StripStatsWorkArea& stats = StripStatsWork;
+    verdict.failingSensors = FailingSensors(stats, sensorLimits);
+    for (const SensorFailure& failure : verdict.failingSensors) {
+        const std::string sensor = "sensor " + std::to_string(failure.sensor) + ": ";
+        if (failure.rms) {
+            verdict.messages.push_back(sensor + "rms " +
+                                       ShortestFloatText(stats.SensorRms[failure.sensor]) +
+                                       " exceeds " + limits.maxSensorRms->text);
+        }
+        if (failure.swing) {
+            verdict.messages.push_back(sensor + "swing " +
+                                       std::to_string(SensorSwing(stats, failure.sensor)) +
+                                       " exceeds " + limits.maxSensorSwing->text);
+        }
+    }
+    return verdict;
 }
 
 bool WriteOutputFile(const std::string& path, std::string_view bytes) {
@@ -73,12 +114,21 @@ bool WriteOutputFile(const std::string& path, std::string_view bytes) {
     return true;
 }
 
+bool JsonToStandardOutput(const OutputOptions& output) {
+    return output.jsonPath == "-";
+}
+
+const std::string& JsonFilePath(const OutputOptions& output) {
+    static const std::string none;
+    return JsonToStandardOutput(output) ? none : output.jsonPath;
+}
+
 } // namespace
 
 bool OutputFilesWritable(const OutputRequest& request) {
     bool writable = true;
-    for (const std::string* path :
-         {&request.output.reportPath, &request.output.pngPath, &request.capturePath}) {
+    for (const std::string* path : {&request.output.reportPath, &request.output.pngPath,
+                                    &JsonFilePath(request.output), &request.capturePath}) {
         std::string error;
         if (!path->empty() && !CanWriteFile(*path, &error)) {
             PrintError(error);
@@ -114,15 +164,33 @@ ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequ
         }
     }
 
-    PrintLog(log);
-    if (output.state) {
-        PrintState(view);
+    const Verdict verdict = JudgeLimits(monitor, request.limits);
+    std::string json;
+    if (!output.jsonPath.empty()) {
+        ScanFacts facts;
+        facts.state = &view;
+        facts.stats = &StripStatsWork;
+        facts.bytesLost = InputBytesLost.load();
+        facts.eventsLost = InputEventsLost.load();
+        facts.limits = &request.limits;
+        facts.failingSensors = verdict.failingSensors;
+        facts.stripFailed = verdict.stripFailed;
+        json = BuildScanDocument(facts);
     }
-    if (output.stats) {
-        PrintStats(monitor);
-    }
-    if (output.histogram) {
-        Print(histogram);
+
+    if (JsonToStandardOutput(output)) {
+        Print(json);
+    } else {
+        PrintLog(log);
+        if (output.state) {
+            PrintState(view);
+        }
+        if (output.stats) {
+            PrintStats(monitor);
+        }
+        if (output.histogram) {
+            Print(histogram);
+        }
     }
     std::fflush(stdout);
 
@@ -132,14 +200,19 @@ ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequ
     if (!output.pngPath.empty() && !png.empty()) {
         filesWritten = WriteOutputFile(output.pngPath, png) && filesWritten;
     }
+    if (!JsonFilePath(output).empty()) {
+        filesWritten = WriteOutputFile(output.jsonPath, json) && filesWritten;
+    }
     if (!request.capturePath.empty() && request.capture != nullptr) {
         filesWritten =
             WriteOutputFile(request.capturePath, request.capture->Bytes()) && filesWritten;
     }
 
-    const bool exceeded = CheckLimits(monitor, request);
+    for (const std::string& message : verdict.messages) {
+        PrintError(message);
+    }
     if (!filesWritten) {
         return ExitStatus::File;
     }
-    return exceeded ? ExitStatus::LimitExceeded : ExitStatus::Success;
+    return verdict.messages.empty() ? ExitStatus::Success : ExitStatus::LimitExceeded;
 }

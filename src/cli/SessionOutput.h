@@ -13,8 +13,7 @@ class LogCollector;
 // What a session produces once its work is done.
 struct OutputRequest {
     OutputOptions output;
-    std::optional<Limit<double>> maxAvgDeviation;
-    std::optional<Limit<int>> maxSwing;
+    LimitOptions limits;
     std::string capturePath; // written from `capture` when not empty
     const ByteCapture* capture = nullptr;
 };
@@ -24,9 +23,11 @@ struct OutputRequest {
 bool OutputFilesWritable(const OutputRequest& request);
 
 // Computes the statistics once, then produces, in this order: the log lines, the
-// state, the figures, the histogram text, the report, the picture and the capture;
-// last, a line on standard error for each figure above its limit. Returns File when
-// a file could not be written, else LimitExceeded when a figure is above its limit.
+// state, the figures and the histogram text (or the JSON document in their place), the
+// report, the picture, the JSON document and the capture; last, a line on standard
+// error for each figure above its limit, strip-wide and then sensor by sensor. Returns
+// File when a file could not be written, else LimitExceeded when a figure is above its
+// limit.
 ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequest& request);
 
 // The log lines alone, for a session that ends early.

@@ -75,6 +75,13 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{
             "UnwritablePicture", {"decode", "--png", "@no/p.png", "@good.syx"}, 4, "can't write"},
         StatusCase{"UnwritableCapture", Scan({"--capture", "@no/c.syx"}), 4, "can't write"},
+        StatusCase{"UnwritableDocument", Scan({"--json", "@no/d.json"}), 4, "can't write"},
+        StatusCase{"SensorSwingOutOfRange",
+                   {"decode", "--max-sensor-swing", "256", "@good.syx"},
+                   2,
+                   "'256' for '--max-sensor-swing'"},
+        StatusCase{"SensorRmsNotANumber", Scan({"--max-sensor-rms", "-1"}), 2,
+                   "'-1' for '--max-sensor-rms'"},
         // Limits are quoted as they were written.
         StatusCase{"SwingAboveLimit", Scan({"--max-swing", "000"}), 1,
                    "^wintesseltest-cli: Max Deviation Swing: [0-9]+ exceeds 000\n$"},
