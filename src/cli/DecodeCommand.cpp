@@ -4,16 +4,31 @@
 #include "cli/Messages.h"
 #include "cli/ReceivedBytesFeed.h"
 #include "cli/SessionOutput.h"
-#include "render/FileIo.h"
+#include "files/InputFile.h"
+#include "ports/MidiPortLayer.h"
 
 #include <chrono>
+#include <string_view>
 
 ExitStatus RunDecode(const CliArguments& arguments) {
-    std::vector<std::string> contents(arguments.files.size());
+    OutputRequest request;
+    request.output = arguments.output;
+    request.limits = arguments.limits;
+    if (const std::string clash = OutputPathConflict(request, arguments.files); !clash.empty()) {
+        PrintError(clash);
+        return ExitStatus::Usage;
+    }
+
+    // Every input is opened before any is read, so that a missing one is reported
+    // before the work; each is then read as a stream, never held whole.
+    std::vector<InputFile> inputs;
     bool readable = true;
-    for (size_t i = 0; i < arguments.files.size(); ++i) {
+    for (const std::string& path : arguments.files) {
+        InputFile input;
         std::string error;
-        if (!ReadWholeFile(arguments.files[i], &contents[i], &error)) {
+        if (input.Open(path, &error)) {
+            inputs.push_back(std::move(input));
+        } else {
             PrintError(error);
             readable = false;
         }
@@ -21,22 +36,36 @@ ExitStatus RunDecode(const CliArguments& arguments) {
     if (!readable) {
         return ExitStatus::File;
     }
-
-    OutputRequest request;
-    request.output = arguments.output;
-    request.limits = arguments.limits;
     if (!OutputFilesWritable(request)) {
         return ExitStatus::File;
     }
 
     HeadlessView view(std::chrono::milliseconds(120));
-    LogCollector log;
+    // A stream's log has no end to wait for: its lines are printed as they complete.
+    LogCollector log(arguments.output.jsonPath == "-" ? LogCollector::Lines::Drop
+                                                      : LogCollector::Lines::Print);
     if (arguments.setup) {
         // No output is open: the requests go nowhere, but the flags are armed.
         view.OnGetSetupInformation();
     }
-    for (const std::string& bytes : contents) {
-        FeedReceivedBytes(view, bytes);
+    bool allRead = true;
+    for (InputFile& input : inputs) {
+        unsigned char event[kInputBufferBytes];
+        for (;;) {
+            std::string error;
+            const long count = input.Read(event, sizeof event, &error);
+            if (count < 0) {
+                PrintError(error);
+                allRead = false;
+                break;
+            }
+            if (count == 0) {
+                break;
+            }
+            FeedReceivedBytes(view, std::string_view(reinterpret_cast<const char*>(event),
+                                                     static_cast<size_t>(count)));
+        }
     }
-    return ProduceOutput(view, log, request);
+    const ExitStatus status = ProduceOutput(view, log, request);
+    return allRead ? status : MoreSevere(status, ExitStatus::File);
 }

@@ -1,6 +1,9 @@
 #include "cli/LogCollector.h"
 
-LogCollector::LogCollector() {
+#include <cstdio>
+#include <cstring>
+
+LogCollector::LogCollector(Lines what) : m_what(what) {
     MessageLog.SetObserver(this);
 }
 
@@ -8,11 +11,16 @@ LogCollector::~LogCollector() {
     MessageLog.SetObserver(nullptr);
 }
 
-const std::vector<std::string>& LogCollector::Lines() {
+const std::vector<std::string>& LogCollector::KeptLines() {
     MessageLog.FlushObserver();
     return m_lines;
 }
 
 void LogCollector::OnLineCompleted(const char* text) {
-    m_lines.emplace_back(text);
+    if (m_what == Lines::Keep) {
+        m_lines.emplace_back(text);
+    } else if (m_what == Lines::Print) {
+        std::fwrite(text, 1, std::strlen(text), stdout);
+        std::fputc('\n', stdout);
+    }
 }

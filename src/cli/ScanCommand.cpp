@@ -45,6 +45,13 @@ ExitStatus RunScan(const CliArguments& arguments) {
 ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReason,
                      const CliArguments& arguments) {
     const ScanOptions& scan = arguments.scan;
+    OutputRequest outputs;
+    outputs.output = arguments.output;
+    outputs.capturePath = scan.capturePath;
+    if (const std::string clash = OutputPathConflict(outputs, {}); !clash.empty()) {
+        PrintError(clash);
+        return ExitStatus::Usage;
+    }
     SetMidiServices(&services);
     HeadlessView view(std::chrono::milliseconds(scan.periodMs));
     LogCollector log;

@@ -5,8 +5,9 @@
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"
 #include "cli/ScanDocument.h"
+#include "files/InputFile.h"
+#include "files/OutputFile.h"
 #include "ports/InputRings.h"
-#include "render/FileIo.h"
 #include "render/ViewPicture.h"
 #include "stats/LengthPrefixedString.h"
 #include "stats/ScanReport.h"
@@ -105,9 +106,9 @@ Verdict JudgeLimits(const StripStatsMonitor& monitor, const LimitOptions& limits
     return verdict;
 }
 
-bool WriteOutputFile(const std::string& path, std::string_view bytes) {
+bool WriteFile(const std::string& path, std::string_view bytes) {
     std::string error;
-    if (!WriteFileAtomically(path, bytes, &error)) {
+    if (!WriteOutputFile(path, bytes, &error)) {
         PrintError(error);
         return false;
     }
@@ -130,7 +131,7 @@ bool OutputFilesWritable(const OutputRequest& request) {
     for (const std::string* path : {&request.output.reportPath, &request.output.pngPath,
                                     &JsonFilePath(request.output), &request.capturePath}) {
         std::string error;
-        if (!path->empty() && !CanWriteFile(*path, &error)) {
+        if (!path->empty() && !CanWriteOutputFile(*path, &error)) {
             PrintError(error);
             writable = false;
         }
@@ -138,8 +139,37 @@ bool OutputFilesWritable(const OutputRequest& request) {
     return writable;
 }
 
+std::string OutputPathConflict(const OutputRequest& request,
+                               const std::vector<std::string>& inputs) {
+    std::vector<std::pair<const char*, const std::string*>> outputs;
+    for (const auto& [option, path] : {std::pair{"--report", &request.output.reportPath},
+                                       {"--png", &request.output.pngPath},
+                                       {"--json", &JsonFilePath(request.output)},
+                                       {"--capture", &request.capturePath}}) {
+        if (!path->empty()) {
+            outputs.emplace_back(option, path);
+        }
+    }
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        for (size_t j = i + 1; j < outputs.size(); ++j) {
+            if (SamePlace(*outputs[i].second, *outputs[j].second)) {
+                return std::string(outputs[i].first) + " and " + outputs[j].first +
+                       " name one file: '" + *outputs[j].second + "'";
+            }
+        }
+        for (const std::string& input : inputs) {
+            const std::optional<FileIdentity> read = IdentityOf(input);
+            if (input != "-" && read && read == IdentityOf(*outputs[i].second)) {
+                return std::string(outputs[i].first) + " '" + *outputs[i].second +
+                       "' would replace the input '" + input + "'";
+            }
+        }
+    }
+    return {};
+}
+
 void PrintLog(LogCollector& log) {
-    for (const std::string& line : log.Lines()) {
+    for (const std::string& line : log.KeptLines()) {
         Print(line);
         Print("\n");
     }
@@ -195,17 +225,16 @@ ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequ
     std::fflush(stdout);
 
     if (!output.reportPath.empty()) {
-        filesWritten = WriteOutputFile(output.reportPath, report) && filesWritten;
+        filesWritten = WriteFile(output.reportPath, report) && filesWritten;
     }
     if (!output.pngPath.empty() && !png.empty()) {
-        filesWritten = WriteOutputFile(output.pngPath, png) && filesWritten;
+        filesWritten = WriteFile(output.pngPath, png) && filesWritten;
     }
     if (!JsonFilePath(output).empty()) {
-        filesWritten = WriteOutputFile(output.jsonPath, json) && filesWritten;
+        filesWritten = WriteFile(output.jsonPath, json) && filesWritten;
     }
     if (!request.capturePath.empty() && request.capture != nullptr) {
-        filesWritten =
-            WriteOutputFile(request.capturePath, request.capture->Bytes()) && filesWritten;
+        filesWritten = WriteFile(request.capturePath, request.capture->Bytes()) && filesWritten;
     }
 
     for (const std::string& message : verdict.messages) {

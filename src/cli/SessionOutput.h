@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class ByteCapture;
 class HeadlessView;
@@ -29,6 +30,12 @@ bool OutputFilesWritable(const OutputRequest& request);
 // File when a file could not be written, else LimitExceeded when a figure is above its
 // limit.
 ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequest& request);
+
+// Empty when every output has a file of its own and none is one of `inputs`; else a
+// usage error that names the clash (two outputs found to be one file by device and
+// inode, or by their absolute path while they don't exist yet).
+std::string OutputPathConflict(const OutputRequest& request,
+                               const std::vector<std::string>& inputs);
 
 // The log lines alone, for a session that ends early.
 void PrintLog(LogCollector& log);

@@ -6,7 +6,10 @@
 #include "cli/Commands.h"
 #include "cli/Messages.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -34,9 +37,27 @@ ExitStatus Run(const CliArguments& arguments) {
     return ExitStatus::Usage;
 }
 
+// Results that did not reach standard output are a failed run: a full disk or a broken
+// device gives a message and status 4. A reader that went away (`| head -1`) ends the
+// program quietly, by the signal, as Unix tools end.
+ExitStatus CheckStandardOutput(ExitStatus status) {
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+        return status;
+    }
+    const int code = errno;
+    if (code == EPIPE) {
+        std::signal(SIGPIPE, SIG_DFL);
+        std::raise(SIGPIPE);
+    }
+    PrintError(std::string("can't write standard output: ") + std::strerror(code));
+    return MoreSevere(status, ExitStatus::File);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // A library may have ignored it; a closed pipe should end us as it ends any tool.
+    std::signal(SIGPIPE, SIG_DFL);
     const ParsedArguments parsed =
         ParseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
@@ -47,5 +68,5 @@ int main(int argc, char** argv) {
                      command == CliCommand::None ? "" : CommandName(command));
         return static_cast<int>(ExitStatus::Usage);
     }
-    return static_cast<int>(Run(parsed.arguments));
+    return static_cast<int>(CheckStandardOutput(Run(parsed.arguments)));
 }

@@ -1,7 +1,7 @@
 #include "gui/ClassRegistration.h"
 
+#include "files/OutputFile.h"
 #include "gui/AppStrings.h"
-#include "render/FileIo.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -65,8 +65,8 @@ bool ClassRegistration::UpdateRegistry(QString* error) {
     }
     const QByteArray text = ActivationFileText(QCoreApplication::applicationFilePath());
     std::string why;
-    if (!WriteFileAtomically(QFile::encodeName(path).toStdString(), text.toStdString(), &why)) {
-        *error = QString::fromStdString(why);
+    if (!WriteOutputFile(QFile::encodeName(path).toStdString(), text.toStdString(), &why)) {
+        *error = QString::fromLocal8Bit(why);
         return false;
     }
     return true;

@@ -1,7 +1,7 @@
 #include "gui/WinTesselTestDoc.h"
 
+#include "files/OutputFile.h"
 #include "gui/AppLock.h"
-#include "render/FileIo.h"
 #include "stats/LengthPrefixedString.h"
 #include "stats/ScanReport.h"
 
@@ -38,8 +38,10 @@ bool CWinTesselTestDoc::OnSaveDocument(const QString& path, QString* error) {
     archive.open(QIODevice::WriteOnly);
     Serialize(archive, true);
     std::string why;
-    if (!WriteFileAtomically(path.toStdString(), archive.data().toStdString(), &why)) {
-        *error = QStringLiteral("Failed to save document: %1").arg(QString::fromStdString(why));
+    // A name that is a device or a FIFO is written in place, never replaced.
+    if (!WriteOutputFile(QFile::encodeName(path).toStdString(), archive.data().toStdString(),
+                         &why)) {
+        *error = QStringLiteral("Failed to save document: %1").arg(QString::fromLocal8Bit(why));
         return false;
     }
     SetPathName(path);

@@ -1,7 +1,9 @@
-// --report onto a file system that takes nothing more: the error is reported, the old
-// report stays as it was, and nothing half-written is left beside it.
+// The runner's files when things go wrong: a file system that takes nothing more, two
+// outputs or an output and an input that are one file, inputs that are streams, a
+// standard output that fails, names that are not UTF-8.
 
 #include "CliProcess.h"
+#include "SysexFeed.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +14,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -191,5 +195,92 @@ INSTANTIATE_TEST_SUITE_P(OntoAFolder, CliReportFault,
                              return info.param == Fault::FullDisk ? std::string("FullDisk")
                                                                   : std::string("ReadOnly");
                          });
+
+TEST(CliFiles, OutputsThatAreOneFileOrAnInputAreRefusedBeforeAnyWork) {
+    TempDir dir;
+    WriteBytes(dir / "in.syx", {0xF0, 0x09, 0x15, 0x00, 0x0A, 0xF7});
+    const std::string input = dir / "in.syx";
+    // Another name of the input, found out by device and inode.
+    const std::string spelledOtherwise = dir / "alias.syx";
+    ASSERT_EQ(symlink(input.c_str(), spelledOtherwise.c_str()), 0);
+
+    const CliRun twice = RunCli(
+        {"scan", "--ticks", "1", "--period", "5", "--report", dir / "out", "--png", dir / "./out"});
+    const CliRun overInput = RunCli({"decode", "--report", spelledOtherwise, input});
+    const CliRun captureOverJson =
+        RunCli({"scan", "--ticks", "1", "--json", dir / "x", "--capture", dir / "x"});
+
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_EQ(twice.err,
+              "wintesseltest-cli: --report and --png name one file: '" + dir / "./out" + "'\n");
+    EXPECT_EQ(overInput.status, 2);
+    EXPECT_EQ(overInput.err, "wintesseltest-cli: --report '" + spelledOtherwise +
+                                 "' would replace the input '" + input + "'\n");
+    EXPECT_EQ(captureOverJson.status, 2);
+    EXPECT_EQ(ReadBytes(input), std::string("\xF0\x09\x15\x00\x0A\xF7", 6));
+    std::vector<std::string> names = dir.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"alias.syx", "in.syx"}));
+}
+
+TEST(CliFiles, DecodeReadsAFifoAndStandardInputAsStreams) {
+    TempDir dir;
+    const Bytes capture = Concat({ScanFrame({10}), ScanFrame({11}), ScanFrame({9})});
+    WriteBytes(dir / "capture.syx", capture);
+    const CliRun fromFile = RunCli({"decode", "--state", dir / "capture.syx"});
+    ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+
+    const std::string fifo = dir / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] { WriteBytes(fifo, capture); });
+    const CliRun fromFifo = RunCli({"decode", "--state", fifo});
+    writer.join();
+
+    CliEnvironment standardInput;
+    standardInput.stdinPath = dir / "capture.syx";
+    const CliRun fromStdin = RunCli({"decode", "--state", "-"}, standardInput);
+
+    EXPECT_EQ(fromFifo.status, 0) << fromFifo.err;
+    EXPECT_EQ(fromFifo.out, fromFile.out);
+    EXPECT_EQ(fromStdin.status, 0) << fromStdin.err;
+    EXPECT_EQ(fromStdin.out, fromFile.out);
+}
+
+TEST(CliFiles, AStandardOutputThatFailsIsAnErrorAndAClosedPipeEndsQuietly) {
+    TempDir dir;
+    WriteBytes(dir / "capture.syx", Concat({ScanFrame({10}), ScanFrame({11})}));
+    CliEnvironment full;
+    full.stdoutPath = "/dev/full";
+    CliEnvironment closed;
+    closed.stdoutClosed = true;
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"decode", "--state", "--stats", dir / "capture.syx"},
+          std::vector<std::string>{"ports"}, std::vector<std::string>{"--help"}}) {
+        const CliRun run = RunCli(args, full);
+        EXPECT_EQ(run.status, 4) << args[0];
+        EXPECT_EQ(ProgramMessages(run.err).back(),
+                  "wintesseltest-cli: can't write standard output: " +
+                      std::string(std::strerror(ENOSPC)))
+            << args[0];
+    }
+    const CliRun run = RunCli({"decode", "--state", "--stats", dir / "capture.syx"}, closed);
+    EXPECT_EQ(run.signal, SIGPIPE);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(CliFiles, NamesThatAreNotUtf8AreUsedAsGiven) {
+    TempDir dir;
+    const std::string input = dir / "in\xff.syx";
+    const std::string report = dir / "out\xff.wtt";
+    WriteBytes(input, Concat({ScanFrame({10}), ScanFrame({12})}));
+
+    const CliRun run = RunCli({"decode", "--report", report, input});
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> names = dir.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"in\xff.syx", "out\xff.wtt"}));
+}
 
 } // namespace

@@ -17,8 +17,8 @@ TEST(CliAcrossJack, ScanOfQz4simAcrossJackDecodesEveryReply) {
     ASSERT_TRUE(sim.Ready());
 
     const CliRun run = RunCli({"scan", "--in", name, "--out", name, "--setup", "--ticks", "10",
-                               "--period", "60", "--state"},
-                              {{{"JACK_DEFAULT_SERVER", server}}, {}});
+                               "--period", "100", "--state"},
+                              {{{"JACK_DEFAULT_SERVER", server}}, {}, {}, {}, false});
 
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> lines = Lines(run.out);

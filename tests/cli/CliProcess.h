@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 // One run of the real wintesseltest-cli: what it printed and how it ended.
 struct CliRun {
     int status = -1; // -1 when it did not exit normally
+    int signal = 0;  // the signal that ended it, if one did
     std::string out;
     std::string err;
 };
@@ -22,6 +24,9 @@ struct CliRun {
 struct CliEnvironment {
     std::vector<std::pair<std::string, std::string>> set;
     std::vector<std::string> unset;
+    std::string stdinPath;     // standard input from this file or FIFO; else none
+    std::string stdoutPath;    // standard output into this file or device; else captured
+    bool stdoutClosed = false; // a reader that has gone away: the pipe's end is closed
 };
 
 // Runs the program with `args`, from `directory` when not empty. Without a display,
@@ -51,7 +56,16 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliEnvironment&
         if (!directory.empty() && chdir(directory.c_str()) != 0) {
             _exit(127);
         }
-        dup2(out[1], STDOUT_FILENO);
+        const int in = environment.stdinPath.empty()
+                           ? open("/dev/null", O_RDONLY)
+                           : open(environment.stdinPath.c_str(), O_RDONLY);
+        dup2(in, STDIN_FILENO);
+        if (!environment.stdoutPath.empty()) {
+            const int redirected = open(environment.stdoutPath.c_str(), O_WRONLY);
+            dup2(redirected, STDOUT_FILENO);
+        } else {
+            dup2(out[1], STDOUT_FILENO);
+        }
         dup2(err[1], STDERR_FILENO);
         close(out[0]);
         close(err[0]);
@@ -69,11 +83,15 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliEnvironment&
     }
     close(out[1]);
     close(err[1]);
+    if (environment.stdoutClosed) {
+        close(out[0]);
+        out[0] = -1;
+    }
     CliRun run;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     std::string* sinks[2] = {&run.out, &run.err};
-    int open = 2;
-    while (open > 0 && poll(fds, 2, -1) > 0) {
+    int openPipes = out[0] < 0 ? 1 : 2;
+    while (openPipes > 0 && poll(fds, 2, -1) > 0) {
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) {
                 continue;
@@ -85,13 +103,14 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliEnvironment&
             } else {
                 close(fds[i].fd);
                 fds[i].fd = -1;
-                --open;
+                --openPipes;
             }
         }
     }
     int status = 0;
     waitpid(pid, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return run;
 }
 

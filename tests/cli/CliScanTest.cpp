@@ -66,7 +66,7 @@ TEST(CliScan, BenchSessionWritesReportAndPictureWithoutADisplay) {
     const CliRun run =
         RunCli({"scan", "--setup", "--ticks", "50", "--period", "5", "--stats", "--report",
                 "scan-report.wtt", "--png", "scan-view.png", "--size", "400x300"},
-               {{{"QT_QPA_PLATFORM", "xcb"}}, {}}, dir / "");
+               {{{"QT_QPA_PLATFORM", "xcb"}}, {}, {}, {}, false}, dir / "");
 
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");

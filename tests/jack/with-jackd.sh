@@ -17,8 +17,10 @@ export JACK_DEFAULT_SERVER="$name"
 export JACK_NO_AUDIO_RESERVATION=1
 
 start_jackd() {
-    # -p 16 before -d keeps the server's shared memory small.
-    jackd --no-realtime -n "$name" -p 16 -d dummy -r 48000 -p 256 >"$log" 2>&1 &
+    # -p 16 before -d keeps the server's shared memory small. A client late in its cycle
+    # (a busy machine, a sanitizer) is waited for up to 10 s rather than the default
+    # 500 ms, after which JACK would drop it from the graph and no byte would reach it.
+    jackd --no-realtime -t 10000 -n "$name" -p 16 -d dummy -r 48000 -p 256 >"$log" 2>&1 &
     jackd_pid=$!
 }
 start_jackd
