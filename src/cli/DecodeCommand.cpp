@@ -41,9 +41,7 @@ ExitStatus RunDecode(const CliArguments& arguments) {
     }
 
     HeadlessView view(std::chrono::milliseconds(120));
-    // A stream's log has no end to wait for: its lines are printed as they complete.
-    LogCollector log(arguments.output.jsonPath == "-" ? LogCollector::Lines::Drop
-                                                      : LogCollector::Lines::Print);
+    LogCollector log(arguments.output);
     if (arguments.setup) {
         // No output is open: the requests go nowhere, but the flags are armed.
         view.OnGetSetupInformation();

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-LogCollector::LogCollector(Lines what) : m_what(what) {
+LogCollector::LogCollector(const OutputOptions& output) : m_print(output.jsonPath != "-") {
     MessageLog.SetObserver(this);
 }
 
@@ -11,15 +11,12 @@ LogCollector::~LogCollector() {
     MessageLog.SetObserver(nullptr);
 }
 
-const std::vector<std::string>& LogCollector::KeptLines() {
+void LogCollector::Flush() {
     MessageLog.FlushObserver();
-    return m_lines;
 }
 
 void LogCollector::OnLineCompleted(const char* text) {
-    if (m_what == Lines::Keep) {
-        m_lines.emplace_back(text);
-    } else if (m_what == Lines::Print) {
+    if (m_print) {
         std::fwrite(text, 1, std::strlen(text), stdout);
         std::fputc('\n', stdout);
     }

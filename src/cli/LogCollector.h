@@ -1,30 +1,25 @@
 #pragma once
 
+#include "cli/CliArguments.h"
 #include "log/MessageLog.h"
 
-#include <string>
-#include <vector>
-
 // Takes every Message log line completed while it is installed, so that none is lost
-// when the log's table wraps: keeps it for the end, prints it at once (a session whose
-// log may be endless, such as a decode of a stream), or drops it. Installed on
-// construction, from the line count of then.
+// when the log's table wraps, and prints it on standard output at once; or drops it,
+// when the JSON document has standard output. Nothing is kept, so a log that a peer or
+// an input floods can't grow memory. Installed on construction, from the line count of
+// then.
 class LogCollector final : public MessageLogTable::LineObserver {
 public:
-    enum class Lines { Keep, Print, Drop };
-
-    explicit LogCollector(Lines what = Lines::Keep);
+    explicit LogCollector(const OutputOptions& output);
     ~LogCollector() override;
     LogCollector(const LogCollector&) = delete;
     LogCollector& operator=(const LogCollector&) = delete;
 
-    // The lines kept so far, the newest one included even if it could still be
-    // extended (printed or dropped first, with the other modes).
-    const std::vector<std::string>& KeptLines();
+    // Takes the newest line too, even if it could still be extended.
+    void Flush();
 
     void OnLineCompleted(const char* text) override;
 
 private:
-    Lines m_what;
-    std::vector<std::string> m_lines;
+    bool m_print;
 };

@@ -54,7 +54,7 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
     }
     SetMidiServices(&services);
     HeadlessView view(std::chrono::milliseconds(scan.periodMs));
-    LogCollector log;
+    LogCollector log(arguments.output);
 
     const DeviceLists devices;
     std::string inError;

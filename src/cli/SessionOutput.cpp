@@ -169,10 +169,7 @@ std::string OutputPathConflict(const OutputRequest& request,
 }
 
 void PrintLog(LogCollector& log) {
-    for (const std::string& line : log.KeptLines()) {
-        Print(line);
-        Print("\n");
-    }
+    log.Flush();
 }
 
 ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequest& request) {

@@ -37,5 +37,5 @@ ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequ
 std::string OutputPathConflict(const OutputRequest& request,
                                const std::vector<std::string>& inputs);
 
-// The log lines alone, for a session that ends early.
+// The rest of the log (its newest line), for a session that ends early.
 void PrintLog(LogCollector& log);
