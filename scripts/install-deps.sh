@@ -18,6 +18,8 @@ if [ "$purpose" = test ]; then
         clang clang-format
         jackd2 dbus-daemon dbus-bin
         procps valgrind
+        # the sources localedef builds the German locale of the number tests from
+        locales
         xvfb xauth x11-xkb-utils xkb-data x11-utils openbox xdotool
     )
 fi

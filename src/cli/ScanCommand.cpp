@@ -80,9 +80,9 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
         OpenSessionPorts(view, devices.inputs, input, devices.outputs, output);
     if (failure != SessionPortFailure::None) {
         const bool inputFailed = failure == SessionPortFailure::Input;
-        PrintError(std::string("can't open the ") + (inputFailed ? "input" : "output") +
-                   " device '" + (inputFailed ? devices.inputs[input] : devices.outputs[output]) +
-                   "'");
+        PrintError(
+            std::string("can't open the ") + (inputFailed ? "input" : "output") + " device '" +
+            EscapedDeviceName(inputFailed ? devices.inputs[input] : devices.outputs[output]) + "'");
         ClosePorts(view);
         PrintDeviceList(devices, unavailableReason);
         PrintLog(log);
@@ -116,7 +116,7 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
     if (errors == 0) {
         return status;
     }
-    PrintError("the input device '" + devices.inputs[input] + "' reported " +
+    PrintError("the input device '" + EscapedDeviceName(devices.inputs[input]) + "' reported " +
                std::to_string(errors) + (errors == 1 ? " MIDI error" : " MIDI errors") +
                " during the scan (see the log)");
     return MoreSevere(status, ExitStatus::Device);

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -39,6 +40,10 @@ bool HasDisplay() {
 } // namespace
 
 CWinTesselTestApp::CWinTesselTestApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // QApplication has just set the C library's locale from the environment. The window
+    // may speak the user's language, but numbers keep their decimal point: the figures
+    // and reports are read by scripts and on other machines.
+    std::setlocale(LC_NUMERIC, "C");
     setApplicationName(AppStrings::Load(AppStrings::kAppName));
     setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
     setApplicationVersion(QStringLiteral(WT_VERSION));

@@ -9,6 +9,25 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+QString CannotOpen(const QString& path, const QString& why) {
+    return QStringLiteral("Cannot open %1: %2").arg(path, why);
+}
+
+QString SystemError(int number) {
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+
+} // namespace
+
 CWinTesselTestDoc::CWinTesselTestDoc() {
     AppLock::Lock();
 }
@@ -23,9 +42,35 @@ bool CWinTesselTestDoc::OnNewDocument() {
 }
 
 bool CWinTesselTestDoc::OnOpenDocument(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Cannot open %1: %2").arg(path, file.errorString());
+    // Only a regular file is a document. Opening a FIFO waits for a writer, before the
+    // window has even appeared when the name came on the command line, so the kind is
+    // asked before anything is opened; a device or a folder is no document either.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0) {
+        *error = CannotOpen(path, SystemError(errno));
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        *error = CannotOpen(path, QStringLiteral("not a regular file"));
+        return false;
+    }
+    // Should the name be swapped for something else in between, the open still returns
+    // at once, and what it opened is looked at again.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = CannotOpen(path, SystemError(errno));
+        return false;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        *error = CannotOpen(path, QStringLiteral("not a regular file"));
+        return false;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *error = CannotOpen(path, file.errorString());
         return false;
     }
     Serialize(file, false);

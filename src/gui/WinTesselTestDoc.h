@@ -15,7 +15,8 @@ public:
 
     bool OnNewDocument();
     // Opens the file for reading and reads nothing from it; false, with `error`
-    // set, when it can't be opened.
+    // set, when it can't be opened or is not a regular file (a FIFO, a device, a folder),
+    // which is refused without being opened.
     bool OnOpenDocument(const QString& path, QString* error);
     // Replaces the file atomically with the scan report; on failure the old file and
     // the document's name stay as they were.

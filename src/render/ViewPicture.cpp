@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QGuiApplication>
 
+#include <clocale>
 #include <memory>
 
 namespace {
@@ -33,6 +34,10 @@ public:
         // The command line's -platform wins over the environment.
         PreviousHandler = qInstallMessageHandler(DropRuntimeDirNotice);
         m_app = std::make_unique<QGuiApplication>(m_argc, m_argv);
+        // The application has set the C library's locale from the environment; the
+        // runner's figures and messages, printed after the picture is made, must read as
+        // they do without one.
+        std::setlocale(LC_NUMERIC, "C");
     }
     ~GuiSupport() {
         if (m_app) {

@@ -1,5 +1,6 @@
 #include "CliProcess.h"
 #include "ExampleTexts.h"
+#include "GermanLocale.h"
 #include "SysexFeed.h"
 #include "stats/LengthPrefixedString.h"
 
@@ -79,6 +80,31 @@ TEST(CliDecode, NoScanGivesZeroFiguresAndTheInstructionsReport) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, StatsLines(kEmptyWindowFields));
     EXPECT_EQ(ReadBytes(dir / "none.wtt"), LengthPrefixedString(kNoScanReport));
+}
+
+// The picture's Qt application sets the C library's locale from the environment; the
+// figures and the limits' verdict must not change with it.
+TEST(CliDecode, OnAGermanDesktopStatsAndLimitsKeepTheirDecimalPointAlsoWithAPicture) {
+    const GermanLocale& german = GermanLocale::Get();
+    if (!german.Available()) {
+        GTEST_SKIP() << german.Reason();
+    }
+    TempDir dir;
+    WriteBytes(dir / "steady.syx",
+               Concat({ScanFrame({10}), ScanFrame({11}), ScanFrame({9}), ScanFrame({10})}));
+    const CliEnvironment environment{german.Environment(), {}};
+
+    const CliRun plain = RunCli({"decode", "--stats", dir / "steady.syx"}, environment);
+    const CliRun picture = RunCli({"decode", "--stats", "--png", dir / "steady.png",
+                                   "--max-avg-deviation", "0.5", dir / "steady.syx"},
+                                  environment);
+
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out, StatsLines(kOneSensorExampleFields));
+    EXPECT_EQ(picture.out, plain.out);
+    EXPECT_EQ(picture.status, 1);
+    EXPECT_EQ(picture.err, "wintesseltest-cli: Avg Deviation: 0.707107 exceeds 0.5\n");
+    EXPECT_EQ(ReadBytes(dir / "steady.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
 
 TEST(CliDecode, LogLinesPrecedeTheStateInOrderAndFramesSpanFilesAndEventCuts) {

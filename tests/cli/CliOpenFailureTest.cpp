@@ -1,5 +1,6 @@
 #include "ScriptedMidiServices.h"
 #include "cli/Commands.h"
+#include "cli/Messages.h"
 #include "ports/MidiPortLayer.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,46 @@ TEST(CliOpenFailure, OutputThatFailsToOpenClosesTheInputPrintsTheLogAndTheDevice
                           "in 1: Scripted In 1\n"
                           "out 0: Scripted Out 0\n"
                           "out 1: Scripted Out 1\n");
+}
+
+// Port names come from other programs: a line feed in one must not forge a line of the
+// list, nor an escape sequence reach the terminal.
+TEST(DeviceListText, ControlCharactersInNamesAreEscapedAndOtherTextIsKept) {
+    EXPECT_EQ(
+        DeviceListText({"Box\nout 7: forged", "\x1b[31mred\x1b[0m", std::string("nul\0end", 7)},
+                       {"tab\there",
+                        "del\x7f"
+                        "end",
+                        "C:\\x0a",
+                        "\xc2\x9b"
+                        "2J",
+                        "Gerät «QZ4» ✓"}),
+        "in 0: Box\\x0aout 7: forged\n"
+        "in 1: \\x1b[31mred\\x1b[0m\n"
+        "in 2: nul\\x00end\n"
+        "out 0: tab\\x09here\n"
+        "out 1: del\\x7fend\n"
+        "out 2: C:\\x5cx0a\n"
+        "out 3: \\xc2\\x9b2J\n"
+        "out 4: Gerät «QZ4» ✓\n");
+}
+
+TEST(CliOpenFailure, TheDeviceListEscapesANameThatTheMessageLogKeepsAsItIs) {
+    ScriptedMidiServices services({"In\nout 5: forged"}, {"Out\x1b[2J"});
+    services.FailNextOutOpen(MidiResult::Allocated);
+
+    const Result result = ScanOn(services, ScanOf("0", "0"));
+
+    EXPECT_EQ(result.status, ExitStatus::Device);
+    EXPECT_EQ(result.out, std::string("In Open In\nout 5: forged \n") + "Out Open Out\x1b[2J " +
+                              MidiResultText(MidiResult::Allocated) +
+                              "\n"
+                              "In Close In\nout 5: forged \n"
+                              "sysex Unprepare header function \n");
+    EXPECT_EQ(result.err, "wintesseltest-cli: can't open the output device 'Out\\x1b[2J'\n"
+                          "wintesseltest-cli: the devices are:\n"
+                          "in 0: In\\x0aout 5: forged\n"
+                          "out 0: Out\\x1b[2J\n");
 }
 
 TEST(CliOpenFailure, InputThatFailsToOpenLeavesTheOutputUnopened) {

@@ -1,4 +1,5 @@
 #include "CliProcess.h"
+#include "GermanLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -84,4 +85,30 @@ TEST(CliScan, BenchSessionWritesReportAndPictureWithoutADisplay) {
     EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
     // IHDR: width and height, big-endian.
     EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x01\x90\0\0\x01\x2c", 8));
+}
+
+TEST(CliScan, OnAGermanDesktopStatsAreTheSameWithAPicture) {
+    const GermanLocale& german = GermanLocale::Get();
+    if (!german.Available()) {
+        GTEST_SKIP() << german.Reason();
+    }
+    TempDir dir;
+    const CliEnvironment environment{german.Environment(), {}};
+    std::vector<std::string> args = {"scan", "--ticks",       "20", "--period",
+                                     "5",    "--sim-sensors", "30", "--stats"};
+    const CliRun plain = RunCli(args, environment);
+    args.insert(args.end(), {"--png", dir / "scan.png"});
+    const CliRun picture = RunCli(args, environment);
+
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(picture.status, 0) << picture.err;
+    const std::vector<std::string> stats = LinesStartingWith(plain.out, "Avg Deviation: ");
+    ASSERT_EQ(stats.size(), 1u);
+    // A figure with a fraction, so that its decimal mark shows.
+    EXPECT_NE(stats[0].find('.'), std::string::npos) << stats[0];
+    const size_t first = plain.out.find("Number Of Scans:");
+    ASSERT_NE(first, std::string::npos);
+    const size_t firstWithPicture = picture.out.find("Number Of Scans:");
+    ASSERT_NE(firstWithPicture, std::string::npos);
+    EXPECT_EQ(picture.out.substr(firstWithPicture), plain.out.substr(first));
 }

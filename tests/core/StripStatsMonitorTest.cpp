@@ -1,11 +1,15 @@
 #include "stats/StripStatsMonitor.h"
 #include "ExampleTexts.h"
+#include "GermanLocale.h"
 #include "ReceivedScans.h"
 #include "TestView.h"
 #include "stats/ScanReport.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +27,28 @@ protected:
 
     TestView view;
     StripStatsMonitor monitor{&view};
+};
+
+// The whole process in the German locale, as a Qt application object leaves it on a
+// German desktop; the locale found before is put back after.
+class GermanProcessLocale {
+public:
+    explicit GermanProcessLocale(const GermanLocale& german)
+        : m_before(std::setlocale(LC_ALL, nullptr)) {
+        if (!german.LocPath().empty()) {
+            setenv("LOCPATH", german.LocPath().c_str(), 1);
+        }
+        m_set = std::setlocale(LC_ALL, GermanLocale::kName) != nullptr;
+    }
+    ~GermanProcessLocale() { std::setlocale(LC_ALL, m_before.c_str()); }
+    GermanProcessLocale(const GermanProcessLocale&) = delete;
+    GermanProcessLocale& operator=(const GermanProcessLocale&) = delete;
+
+    bool Set() const { return m_set; }
+
+private:
+    std::string m_before;
+    bool m_set = false;
 };
 
 std::vector<std::string> SplitCrLf(const std::string& text) {
@@ -43,6 +69,24 @@ TEST_F(StripStatsMonitorTest, OneSensorExampleShowsItsTenFigures) {
     EXPECT_EQ(monitor.m_avgDeviation, 0.70710677f);
     EXPECT_EQ(monitor.m_meanAll, 10);
     EXPECT_EQ(monitor.m_histSelection, "");
+}
+
+TEST_F(StripStatsMonitorTest, FiguresAndReportKeepTheirDecimalPointInAGermanProcess) {
+    const GermanLocale& german = GermanLocale::Get();
+    if (!german.Available()) {
+        GTEST_SKIP() << german.Reason();
+    }
+    const GermanProcessLocale inGerman(german);
+    ASSERT_TRUE(inGerman.Set());
+    char probe[8];
+    std::snprintf(probe, sizeof probe, "%.1f", 0.5);
+    ASSERT_STREQ(probe, "0,5") << "the process does not write numbers the German way";
+
+    ReceiveOneSensorScans(view, {10, 11, 9, 10});
+    monitor.ComputeStatistics();
+
+    EXPECT_EQ(monitor.LabelledFields(), kOneSensorExampleFields);
+    EXPECT_EQ(BuildScanReport(), kOneSensorExampleReport);
 }
 
 TEST_F(StripStatsMonitorTest, CopyStatsListsEveryDeviationWithItsCount) {

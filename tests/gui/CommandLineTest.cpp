@@ -4,9 +4,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct Run {
+    // False when the program had to be killed: it did not end by itself.
+    bool finished;
     int status;
     QString out;
     QString err;
@@ -21,11 +25,12 @@ Run RunProgram(const QStringList& arguments, const QString& configHome = QString
         process.setProcessEnvironment(environment);
     }
     process.start(QStringLiteral(WT_PROGRAM), arguments);
-    if (!process.waitForFinished(20000)) {
+    const bool finished = process.waitForFinished(20000);
+    if (!finished) {
         process.kill();
         process.waitForFinished();
     }
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+    return {finished, process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
             QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
@@ -62,6 +67,34 @@ private slots:
         const Run run = RunProgram({"/nonexistent/folder/report.wtt"});
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains("/nonexistent/folder/report.wtt"), qPrintable(run.err));
+    }
+
+    void aNameThatIsNotARegularFileIsRefusedWithoutWaitingOnIt_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << QStringLiteral("fifo");
+        QTest::newRow("device") << QStringLiteral("device");
+        QTest::newRow("folder") << QStringLiteral("folder");
+    }
+
+    // A FIFO would hold the start until something wrote to it, before any window.
+    void aNameThatIsNotARegularFileIsRefusedWithoutWaitingOnIt() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QString path = QStringLiteral("/dev/null");
+        if (kind == QStringLiteral("fifo")) {
+            path = dir.filePath(QStringLiteral("scans.fifo"));
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == QStringLiteral("folder")) {
+            path = dir.filePath(QStringLiteral("scans"));
+            QVERIFY(QDir().mkdir(path));
+        }
+        const Run run = RunProgram({path});
+        QVERIFY2(run.finished, "the start did not end");
+        QCOMPARE(run.status, 1);
+        // Qt may have a word of its own to say on standard error too.
+        const QString message =
+            QStringLiteral("wintesseltest: Cannot open %1: not a regular file").arg(path);
+        QVERIFY2(run.err.split('\n').contains(message), qPrintable(run.err));
     }
 
     void onlyAStartThatRunsWritesTheProfile() {

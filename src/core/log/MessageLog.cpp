@@ -1,5 +1,7 @@
 #include "log/MessageLog.h"
 
+#include "format/CLocalePrintf.h"
+
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -22,7 +24,7 @@ void MessageLogTable::Append(const char* format, ...) {
     char* line = BeginLine();
     va_list args;
     va_start(args, format);
-    std::vsnprintf(line, kLineBytes, format, args);
+    CLocaleVsnprintf(line, kLineBytes, format, args);
     va_end(args);
     ++LogCount;
 }

@@ -1,5 +1,6 @@
 #include "stats/ScanReport.h"
 
+#include "format/CLocalePrintf.h"
 #include "scanner/ScannerView.h"
 #include "stats/StatsView.h"
 #include "stats/StripStats.h"
@@ -36,7 +37,7 @@ public:
     void Append(const char* format, ...) __attribute__((format(printf, 2, 3))) {
         va_list args;
         va_start(args, format);
-        const int written = std::vsnprintf(m_text + m_length, kBytes - m_length, format, args);
+        const int written = CLocaleVsnprintf(m_text + m_length, kBytes - m_length, format, args);
         va_end(args);
         if (written > 0) {
             m_length = std::min(m_length + static_cast<size_t>(written), kBytes - 1);
@@ -59,7 +60,7 @@ public:
         char buffer[LineBuffer::kBytes];
         va_list args;
         va_start(args, format);
-        const int written = std::vsnprintf(buffer, sizeof buffer, format, args);
+        const int written = CLocaleVsnprintf(buffer, sizeof buffer, format, args);
         va_end(args);
         if (written > 0) {
             m_text.append(buffer, std::min(static_cast<size_t>(written), sizeof buffer - 1));

@@ -1,5 +1,6 @@
 #include "stats/StripStatsMonitor.h"
 
+#include "format/CLocalePrintf.h"
 #include "scanner/ScannerView.h"
 #include "stats/StatsView.h"
 #include "stats/StripStats.h"
@@ -19,7 +20,7 @@ std::string Format(const char* format, ...) {
     char buffer[256];
     va_list args;
     va_start(args, format);
-    const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+    const int length = CLocaleVsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
     if (length < 0) {
         return {};
