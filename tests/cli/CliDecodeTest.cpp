@@ -92,7 +92,8 @@ TEST(CliDecode, OnAGermanDesktopStatsAndLimitsKeepTheirDecimalPointAlsoWithAPict
     TempDir dir;
     WriteBytes(dir / "steady.syx",
                Concat({ScanFrame({10}), ScanFrame({11}), ScanFrame({9}), ScanFrame({10})}));
-    const CliEnvironment environment{german.Environment(), {}};
+    CliEnvironment environment;
+    environment.set = german.Environment();
 
     const CliRun plain = RunCli({"decode", "--stats", dir / "steady.syx"}, environment);
     const CliRun picture = RunCli({"decode", "--stats", "--png", dir / "steady.png",

@@ -93,7 +93,8 @@ TEST(CliScan, OnAGermanDesktopStatsAreTheSameWithAPicture) {
         GTEST_SKIP() << german.Reason();
     }
     TempDir dir;
-    const CliEnvironment environment{german.Environment(), {}};
+    CliEnvironment environment;
+    environment.set = german.Environment();
     std::vector<std::string> args = {"scan", "--ticks",       "20", "--period",
                                      "5",    "--sim-sensors", "30", "--stats"};
     const CliRun plain = RunCli(args, environment);
