@@ -30,14 +30,7 @@ JackMidiReceiver::JackMidiReceiver(Handler handler, void* context)
     : m_handler(handler), m_context(context) {}
 
 JackMidiReceiver::~JackMidiReceiver() {
-    if (m_client == nullptr) {
-        return;
-    }
-    if (ServerGone()) {
-        KeepAbandoned(m_client);
-        return;
-    }
-    jack_client_close(m_client); // ends the process thread first
+    CloseJackClient(m_client, ServerGone()); // closing ends the process thread first
 }
 
 void JackMidiReceiver::Abandon(std::unique_ptr<JackMidiReceiver> receiver) {

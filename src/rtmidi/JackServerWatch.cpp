@@ -21,14 +21,18 @@ JackServerWatch::JackServerWatch(PortGoneCallback portGone, void* context)
     : m_portGone(portGone), m_context(context) {}
 
 JackServerWatch::~JackServerWatch() {
-    if (m_client == nullptr) {
+    CloseJackClient(m_client, ServerGone());
+}
+
+void CloseJackClient(jack_client_t* client, bool serverGone) {
+    if (client == nullptr) {
         return;
     }
-    if (ServerGone()) {
-        KeepAbandoned(m_client);
+    if (serverGone) {
+        KeepAbandoned(client);
         return;
     }
-    jack_client_close(m_client);
+    jack_client_close(client); // ends the client's threads first
 }
 
 void JackServerWatch::OnShutdown(jack_status_t, const char*, void* self) {

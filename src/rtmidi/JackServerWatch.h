@@ -32,6 +32,9 @@ private:
     std::atomic<bool> m_gone{false};
 };
 
+// Closes a JACK client of ours; once its server has gone, keeps it abandoned instead.
+void CloseJackClient(jack_client_t* client, bool serverGone);
+
 // Keeps an object of a JACK client whose server has gone for the rest of the process,
 // never used again: once any client of the process reaches a server again, the JACK
 // library frees what such clients hold, and closing or using one then crashes.
