@@ -1,19 +1,35 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when missing.
 # Works from a minimal Debian 12 system: no compiler is assumed.
-# Usage: scripts/install-deps.sh [run|test]
+# Usage: scripts/install-deps.sh [run|package|test]
+#   run      build the programs and their man pages, and start them (run.sh)
+#   package  also make the Debian package (scripts/package.sh)
+#   test     also run every test and check the package (test.sh)
 set -euo pipefail
 
 purpose=${1:-test}
+case "$purpose" in
+run | package | test) ;;
+*)
+    echo "Usage: $0 [run|package|test]" >&2
+    exit 2
+    ;;
+esac
 
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins librtmidi-dev libjack-jackd2-dev
     nlohmann-json3-dev
     libgl-dev fonts-dejavu-core
+    help2man groff-base gzip
 )
+if [ "$purpose" != run ]; then
+    # CPack's DEB generator: dpkg-shlibdeps finds the dependencies, file the programs.
+    packages+=(dpkg-dev file)
+fi
 if [ "$purpose" = test ]; then
     packages+=(
+        lintian desktop-file-utils
         libgtest-dev libgmock-dev libbenchmark-dev libasound2-dev
         clang clang-format
         jackd2 dbus-daemon dbus-bin
