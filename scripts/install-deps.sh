@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when missing.
 # Works from a minimal Debian 12 system: no compiler is assumed.
-# Usage: scripts/install-deps.sh [run|package|test]
-#   run      build the programs and their man pages, and start them (run.sh)
-#   package  also make the Debian package (scripts/package.sh)
-#   test     also run every test and check the package (test.sh)
+# Usage: scripts/install-deps.sh [run|package|test|screenshots]
+#   run          build the programs and their man pages, and start them (run.sh)
+#   package      also make the Debian package (scripts/package.sh)
+#   test         also run every test and check the package (test.sh)
+#   screenshots  also crop the README's pictures (scripts/refresh-screenshots.sh)
 set -euo pipefail
 
 purpose=${1:-test}
+extra=()
 case "$purpose" in
 run | package | test) ;;
+screenshots)
+    # Every package of the tests, the desktop journey's among them.
+    purpose=test
+    extra=(netpbm pngquant)
+    ;;
 *)
-    echo "Usage: $0 [run|package|test]" >&2
+    echo "Usage: $0 [run|package|test|screenshots]" >&2
     exit 2
     ;;
 esac
@@ -37,6 +44,7 @@ if [ "$purpose" = test ]; then
         xvfb xauth x11-xkb-utils xkb-data x11-utils openbox xdotool
     )
 fi
+packages+=("${extra[@]}")
 
 # The sanitizer and fuzzer runtimes of the distribution's default clang: a package of
 # their own on Debian 12 and newer Ubuntu, part of clang itself on older Ubuntu.
