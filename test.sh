@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Sets up everything the tests need on Debian or Ubuntu, builds WinTesselTest and runs
-# every test: first the formatting check and the whole suite with warnings as errors
-# (the quick answer), then again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the threaded tests under ThreadSanitizer, and the SysEx decoder fuzzer for a minute.
-# Set WT_QUICK=1 to stop after the plain suite. The build folders are those of
-# CMakePresets.json.
+# every test: first the formatting check, the whole suite with warnings as errors and
+# the Debian package with its checks (the quick answer), then again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under
+# ThreadSanitizer, and the SysEx decoder fuzzer for a minute. Set WT_QUICK=1 to stop
+# after the package. The build folders are those of CMakePresets.json.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -49,6 +49,10 @@ build plain
 
 stage "every test"
 run_tests --test-dir build
+
+stage "Debian package: release build, contents, versions, lintian, desktop entry"
+scripts/package.sh
+scripts/check-package.sh
 
 if [ "${WT_QUICK:-0}" != 1 ]; then
     stage "AddressSanitizer + UndefinedBehaviorSanitizer: every test"

@@ -1,19 +1,42 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when missing.
 # Works from a minimal Debian 12 system: no compiler is assumed.
-# Usage: scripts/install-deps.sh [run|test]
+# Usage: scripts/install-deps.sh [run|package|test|screenshots]
+#   run          build the programs and their man pages, and start them (run.sh)
+#   package      also make the Debian package (scripts/package.sh)
+#   test         also run every test and check the package (test.sh)
+#   screenshots  also crop the README's pictures (scripts/refresh-screenshots.sh)
 set -euo pipefail
 
 purpose=${1:-test}
+extra=()
+case "$purpose" in
+run | package | test) ;;
+screenshots)
+    # Every package of the tests, the desktop journey's among them.
+    purpose=test
+    extra=(netpbm pngquant)
+    ;;
+*)
+    echo "Usage: $0 [run|package|test|screenshots]" >&2
+    exit 2
+    ;;
+esac
 
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins librtmidi-dev libjack-jackd2-dev
     nlohmann-json3-dev
     libgl-dev fonts-dejavu-core
+    help2man groff-base gzip
 )
+if [ "$purpose" != run ]; then
+    # CPack's DEB generator: dpkg-shlibdeps finds the dependencies, file the programs.
+    packages+=(dpkg-dev file)
+fi
 if [ "$purpose" = test ]; then
     packages+=(
+        lintian desktop-file-utils
         libgtest-dev libgmock-dev libbenchmark-dev libasound2-dev
         clang clang-format
         jackd2 dbus-daemon dbus-bin
@@ -23,6 +46,7 @@ if [ "$purpose" = test ]; then
         xvfb xauth x11-xkb-utils xkb-data x11-utils openbox xdotool
     )
 fi
+packages+=("${extra[@]}")
 
 # The sanitizer and fuzzer runtimes of the distribution's default clang: a package of
 # their own on Debian 12 and newer Ubuntu, part of clang itself on older Ubuntu.

@@ -37,19 +37,21 @@ std::string OutputOptionsHelp(CliCommand command) {
 }
 
 constexpr const char* kDecodeHelp =
-    "Usage: wintesseltest-cli decode [OUTPUT OPTIONS] [--setup] FILE...\n"
+    "Usage: wintesseltest-cli decode [OUTPUT OPTIONS] [LIMITS] [--setup] FILE...\n"
     "Decodes raw MIDI bytes, as a .syx file or a capture of 'scan --capture' holds them,\n"
     "as if they had arrived at the input port: each file in turn, 512 bytes per input\n"
-    "event, one decoder run after each. No port is opened.\n"
+    "event, one decoder run after each. No port is opened. LIMITS are the --max-*\n"
+    "options below, OUTPUT OPTIONS those under Output.\n"
     "\n";
 
 constexpr const char* kScanHelp =
-    "Usage: wintesseltest-cli scan [OUTPUT OPTIONS] [--in DEV] [--out DEV] [--ticks N]\n"
-    "           [--period MS] [--setup] [--capture FILE] [--sim-sensors N] [--sim-seed S]\n"
-    "           [--max-avg-deviation X] [--max-swing N]\n"
+    "Usage: wintesseltest-cli scan [OUTPUT OPTIONS] [LIMITS] [--in DEV] [--out DEV]\n"
+    "           [--ticks N] [--period MS] [--setup] [--capture FILE] [--sim-sensors N]\n"
+    "           [--sim-seed S]\n"
     "Opens the input and then the output device, optionally gets the setup information,\n"
     "runs the poll timer for N ticks, waits one more period, closes the input and then\n"
-    "the output, decodes what is left and reports.\n"
+    "the output, decodes what is left and reports. LIMITS are the --max-* options\n"
+    "below, OUTPUT OPTIONS those under Output.\n"
     "\n";
 
 } // namespace

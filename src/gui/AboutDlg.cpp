@@ -19,7 +19,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(AppIcons::ApplicationIcon().pixmap(iconSize, iconSize));
     icon->setGeometry(du.X(11), du.Y(17), iconSize, iconSize);
 
-    auto* version = new QLabel(QStringLiteral("WinTesselTest Version 1.0"), this);
+    auto* version = new QLabel(QStringLiteral("WinTesselTest Version " WT_PRODUCT_VERSION), this);
     version->setObjectName(QStringLiteral("version"));
     version->setTextFormat(Qt::PlainText);
     version->setGeometry(du.Rect(40, 10, 119, 8));

@@ -83,7 +83,7 @@ QString CWinTesselTestApp::UsageText() {
                "               window (/Embedding does the same; '-' may stand for '/')\n"
                "  --version    print the version and exit\n"
                "  --help       print this help and exit\n"
-               "Automation class %1 (\"%2\"):\n"
+               "Automation class %1 ('%2'):\n"
                "  class id               %3\n"
                "  dispatch interface id  %4\n"
                "  registered for D-Bus activation by every plain start\n")

@@ -33,7 +33,8 @@ constexpr const char* kUsage =
     "  --name NAME    name of the ports\n"
     "  --sensors N    values per scan packet, 0 to 1024 (default 122)\n"
     "  --seed S       seed of the noise and key motion (default 1)\n"
-    "  --help         show this text\n";
+    "  --help         show this text\n"
+    "  --version      show the version\n";
 
 std::atomic<bool> g_stop{false};
 
@@ -72,6 +73,10 @@ int Parse(int argc, char** argv, Arguments* arguments) {
         unsigned long long number = 0;
         if (option == "--help") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (option == "--version") {
+            std::printf("qz4sim %s\n", WT_VERSION);
             return 0;
         }
         if (option == "--api" && value != nullptr) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <regex>
 
 namespace {
@@ -113,6 +114,21 @@ TEST(CliHelp, ProgramAndEveryCommandExplainThemselves) {
     EXPECT_NE(scan.out.find("--max-swing N"), std::string::npos);
     EXPECT_EQ(decode.out.rfind("Usage: wintesseltest-cli decode", 0), 0u);
     EXPECT_EQ(ports.out.rfind("Usage: wintesseltest-cli ports", 0), 0u);
+}
+
+// The package, the man pages and every program carry the version of project().
+TEST(CliVersion, TheRunnerAndTheSimulatorSayTheProjectVersion) {
+    const CliRun runner = RunCli({"--version"});
+    EXPECT_EQ(runner.status, 0);
+    EXPECT_EQ(runner.out, "wintesseltest-cli " WT_VERSION "\n");
+
+    FILE* simulator = popen("'" QZ4SIM_PATH "' --version", "r");
+    ASSERT_NE(simulator, nullptr);
+    char line[128] = {};
+    const bool read = std::fgets(line, sizeof line, simulator) != nullptr;
+    EXPECT_EQ(pclose(simulator), 0);
+    EXPECT_TRUE(read);
+    EXPECT_STREQ(line, "qz4sim " WT_VERSION "\n");
 }
 
 TEST(CliPorts, WithoutAMidiSystemOnlyTheSimulatorIsListedAndANoteSaysWhy) {

@@ -60,7 +60,7 @@ private slots:
     void versionNamesTheProductAndFileVersion() {
         const Run run = RunProgram({"--version"});
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QStringLiteral("WinTesselTest Application 1.0.0.1\n"));
+        QCOMPARE(run.out, QStringLiteral("WinTesselTest Application " WT_VERSION "\n"));
     }
 
     void aFileThatCannotBeOpenedEndsTheStartWithAClearMessage() {

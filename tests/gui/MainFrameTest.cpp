@@ -307,7 +307,8 @@ private slots:
             QCOMPARE(dialog->windowTitle(), QStringLiteral("About WinTesselTest"));
             auto* version = dialog->findChild<QLabel*>(QStringLiteral("version"));
             QVERIFY(version != nullptr);
-            QCOMPARE(version->text(), QStringLiteral("WinTesselTest Version 1.0"));
+            QCOMPARE(version->text(), QStringLiteral("WinTesselTest Version " WT_PRODUCT_VERSION));
+            QVERIFY(QStringLiteral(WT_VERSION).startsWith(QStringLiteral(WT_PRODUCT_VERSION ".")));
             auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("IDOK"));
             QVERIFY(ok != nullptr && ok->isDefault());
             QCOMPARE(ok->text(), QStringLiteral("OK"));
