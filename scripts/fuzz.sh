@@ -12,9 +12,12 @@
 #   libFuzzer's -merge=1 into a fresh folder that replaces fuzz/corpus/sysex. The old
 #   corpus goes into the merge too, so no input that adds coverage is lost. Commit the
 #   new corpus afterwards. On a finding the corpus is left as it was.
+#   FUZZ_JOBS=N (default: the number of cores) runs N fuzzing processes side by side
+#   (libFuzzer's -jobs=N -workers=N) on the one corpus folder, each for SECONDS; the
+#   figures are then their sums, and LOG holds each process's output after its end.
 #
-# Both modes run one fuzzing process and exit nonzero on any finding; the input that
-# triggered it is kept in build-fuzz/findings/.
+# Both modes exit nonzero on any finding; the input that triggered it is kept in
+# build-fuzz/findings/. The check runs one fuzzing process.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -78,20 +81,53 @@ sizes() {
     find "$1" -type f -printf '%s\n' | awk '{ n++; b += $1 } END { printf "%d files, %d bytes", n, b }'
 }
 
-echo "fuzz.sh: campaign of $seconds s, started $(date -u '+%Y-%m-%d %H:%M:%S UTC');" \
-    "log in $log"
+jobs=${FUZZ_JOBS:-$(nproc)}
+case "$jobs" in
+'' | *[!0-9]* | 0)
+    echo "fuzz.sh: FUZZ_JOBS must be a whole number from 1, not '$jobs'" >&2
+    exit 2
+    ;;
+esac
+
+echo "fuzz.sh: campaign of $seconds s in $jobs process(es)," \
+    "started $(date -u '+%Y-%m-%d %H:%M:%S UTC'); log in $log"
 echo "fuzz.sh: corpus before: $(sizes "$corpus")"
 status=0
-"$fuzzer" "$work/corpus" -max_total_time="$seconds" "${options[@]}" -print_final_stats=1 \
-    -artifact_prefix="$build/findings/" >"$log" 2>&1 || status=$?
+if [ "$jobs" -eq 1 ]; then
+    "$fuzzer" "$work/corpus" -max_total_time="$seconds" "${options[@]}" -print_final_stats=1 \
+        -artifact_prefix="$build/findings/" >"$log" 2>&1 || status=$?
+    joblogs=("$log")
+else
+    # Each process writes fuzz-N.log into the folder it is started from; libFuzzer copies
+    # each one into its own output when the process ends.
+    mkdir "$work/jobs"
+    (cd "$work/jobs" && "$fuzzer" "$work/corpus" -max_total_time="$seconds" "${options[@]}" \
+        -print_final_stats=1 -artifact_prefix="$build/findings/" -jobs="$jobs" \
+        -workers="$jobs") >"$log" 2>&1 || status=$?
+    joblogs=()
+    for ((n = 0; n < jobs; ++n)); do
+        joblogs+=("$work/jobs/fuzz-$n.log")
+    done
+fi
 
-# The last status line carries the coverage; the final statistics the totals.
-done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1 || true)
-stat() { sed -n "s/^stat::$1:[[:space:]]*//p" "$log" | tail -n 1; }
-echo "fuzz.sh: executions: $(stat number_of_executed_units)," \
-    "exec/s: $(stat average_exec_per_sec), new inputs: $(stat new_units_added)," \
-    "peak RSS: $(stat peak_rss_mb) MB"
-echo "fuzz.sh: final: ${done_line:-(no DONE line)}"
+# Per process: the last status line carries the coverage, the final statistics the totals.
+stat() { sed -n "s/^stat::$1:[[:space:]]*//p" "$2" | tail -n 1; }
+executions=0
+rate=0
+for joblog in "${joblogs[@]}"; do
+    if [ ! -f "$joblog" ]; then
+        echo "fuzz.sh: no $joblog" >&2
+        continue
+    fi
+    done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$joblog" | tail -n 1 || true)
+    echo "fuzz.sh: $(basename "$joblog"): executions: $(stat number_of_executed_units "$joblog")," \
+        "exec/s: $(stat average_exec_per_sec "$joblog")," \
+        "new inputs: $(stat new_units_added "$joblog"), peak RSS: $(stat peak_rss_mb "$joblog") MB"
+    echo "fuzz.sh: $(basename "$joblog"): final: ${done_line:-(no DONE line)}"
+    executions=$((executions + $(stat number_of_executed_units "$joblog" | grep . || echo 0)))
+    rate=$((rate + $(stat average_exec_per_sec "$joblog" | grep . || echo 0)))
+done
+echo "fuzz.sh: total: $executions executions, $rate exec/s"
 if [ "$status" -ne 0 ]; then
     tail -n 40 "$log" >&2
     finding "$status"
