@@ -58,6 +58,7 @@ if [ "${WT_QUICK:-0}" != 1 ]; then
     stage "AddressSanitizer + UndefinedBehaviorSanitizer: every test"
     build asan
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        LSAN_OPTIONS="suppressions=$PWD/tests/lsan-suppressions.txt" \
         run_tests --test-dir build-asan
 
     stage "ThreadSanitizer: rings, port layer, simulator, decoder and runner threads"
