@@ -36,9 +36,9 @@ public:
             const int null = open("/dev/null", O_WRONLY);
             dup2(null, STDOUT_FILENO);
             dup2(null, STDERR_FILENO);
-            // As tests/jack/with-jackd.sh: a small server that waits for late clients.
-            execlp("jackd", "jackd", "--no-realtime", "-t", "10000", "-n", m_name.c_str(), "-p",
-                   "16", "-d", "dummy", "-r", "48000", "-p", "256", static_cast<char*>(nullptr));
+            // -p 16 before -d keeps the server's shared memory small.
+            execlp("jackd", "jackd", "--no-realtime", "-n", m_name.c_str(), "-p", "16", "-d",
+                   "dummy", "-r", "48000", "-p", "256", static_cast<char*>(nullptr));
             _exit(127);
         }
         m_running = m_pid > 0 && WaitUntilReachable();
