@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
+#include <QPaintEngine>
 #include <QString>
 #include <QtMath>
 
@@ -17,10 +18,18 @@ bool IsPrinting(const QPainter& dc) {
     return dynamic_cast<const QPagedPaintDevice*>(dc.device()) != nullptr;
 }
 
+// Images and the window's backing store: pixels in memory, drawn by Qt's raster engine
+// exactly as it draws into an image of the same format.
+bool IsRasterTarget(const QPainter& dc) {
+    const QPaintEngine* engine = dc.paintEngine();
+    return engine != nullptr && engine->type() == QPaintEngine::Raster;
+}
+
 } // namespace
 
 COffscreenDC::COffscreenDC(QPainter& target, const QRect& clipBox)
-    : m_pTargetDC(&target), m_rect(clipBox), m_bOffscreen(!IsPrinting(target)), m_dc(&target) {
+    : m_pTargetDC(&target), m_rect(clipBox),
+      m_bOffscreen(!IsPrinting(target) && !IsRasterTarget(target)), m_dc(&target) {
     // The text keeps its screen size in pixels on every target, so an image or a printed
     // page shows the screen's picture unscaled, one logical unit per device pixel.
     QFont font = target.font();
@@ -38,6 +47,10 @@ COffscreenDC::COffscreenDC(QPainter& target, const QRect& clipBox)
         m_dc = &m_memoryDC;
     } else {
         m_pTargetDC->save();
+        if (!IsPrinting(target)) {
+            // Nothing outside the area changes, as with an image of the area's size.
+            m_pTargetDC->setClipRect(m_rect, Qt::IntersectClip);
+        }
     }
     m_dc->setFont(font);
     m_dc->setPen(kTextColour);
