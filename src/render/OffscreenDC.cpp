@@ -4,8 +4,14 @@
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QPaintEngine>
+#include <QRegion>
 #include <QString>
+#include <QTransform>
 #include <QtMath>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -46,10 +52,12 @@ COffscreenDC::COffscreenDC(QPainter& target, const QRect& clipBox)
         m_memoryDC.translate(-m_rect.topLeft());
         m_dc = &m_memoryDC;
     } else {
+        const bool targetClipped = target.hasClipping();
         m_pTargetDC->save();
         if (!IsPrinting(target)) {
             // Nothing outside the area changes, as with an image of the area's size.
             m_pTargetDC->setClipRect(m_rect, Qt::IntersectClip);
+            FindDirectPixels(targetClipped);
         }
     }
     m_dc->setFont(font);
@@ -79,11 +87,152 @@ void COffscreenDC::FillBackground() {
 
 void COffscreenDC::SelectBrush(Colorref colour) {
     m_brush = FromColorref(colour);
+    m_brushPixel = m_brush.rgb();
+}
+
+void COffscreenDC::FindDirectPixels(bool targetClipped) {
+    const QPainter& dc = *m_pTargetDC;
+    // A clip of the caller's, or anything but plain opaque painting, stays the engine's.
+    if (targetClipped || dc.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        dc.opacity() != 1.0) {
+        return;
+    }
+    QPaintEngine* engine = dc.paintEngine();
+    QPaintDevice* device = engine->paintDevice();
+    if (device == nullptr || device->devType() != QInternal::Image) {
+        return;
+    }
+    // The window's backing store or the image the painter was opened on; both hold
+    // 0xAARRGGBB words in these formats, and an opaque colour is the same word in each.
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied) {
+        return;
+    }
+    // Whole device pixels per logical unit and a whole-pixel offset: the engine then
+    // fills exactly the mapped rectangle, as here.
+    const QTransform toDevice = dc.deviceTransform();
+    const int scale = qRound(toDevice.m11());
+    if (toDevice.type() > QTransform::TxScale || scale < 1 || toDevice.m11() != scale ||
+        toDevice.m22() != scale || toDevice.dx() != qRound(toDevice.dx()) ||
+        toDevice.dy() != qRound(toDevice.dy())) {
+        return;
+    }
+    const QPoint origin(qRound(toDevice.dx()), qRound(toDevice.dy()));
+    QRect clip = QRect(m_rect.topLeft() * scale + origin, m_rect.size() * scale) & image->rect();
+    // The window system's clip: the part of the window being repainted, in device pixels.
+    const QRegion system = engine->systemClip();
+    if (!system.isEmpty()) {
+        const QRegion inside = system & clip;
+        if (inside.rectCount() > 1) {
+            return;
+        }
+        clip = inside.boundingRect();
+    }
+    // The engine already writes into this buffer; bits() could detach a shared image.
+    m_direct.bits = const_cast<uchar*>(image->constBits());
+    m_direct.stride = image->bytesPerLine();
+    m_direct.scale = scale;
+    m_direct.origin = origin;
+    m_direct.clip = clip;
+}
+
+namespace {
+
+// Writes a row of up to kShortRow words with a few fixed-size moves, overlapping where
+// the count is not a multiple of the move: the rows of the picture's rectangles are a
+// handful of pixels wide, and a loop sized at run time costs more than the stores.
+constexpr int kShortRow = 64;
+
+inline void CopyShortRow(uint32_t* to, const uint32_t* from, int count) {
+    if (count >= 8) {
+        int i = 0;
+        for (; i + 8 <= count; i += 8) {
+            std::memcpy(to + i, from + i, 32);
+        }
+        if (i < count) {
+            std::memcpy(to + count - 8, from + count - 8, 32);
+        }
+    } else if (count >= 4) {
+        std::memcpy(to, from, 16);
+        std::memcpy(to + count - 4, from + count - 4, 16);
+    } else if (count >= 2) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + count - 2, from + count - 2, 8);
+    } else {
+        *to = *from;
+    }
+}
+
+} // namespace
+
+// The same pixels as the painter's two fills in Rectangle(): the outer rectangle in
+// black, then the inside, one logical unit smaller on each side, with the brush; each
+// row is written once, from a pattern of the clipped row.
+void COffscreenDC::FillRectangleDirectly(const ViewRect& r) const {
+    const int s = m_direct.scale;
+    const int left = r.left * s + m_direct.origin.x();
+    const int right = r.right * s + m_direct.origin.x();
+    const int top = r.top * s + m_direct.origin.y();
+    const int bottom = r.bottom * s + m_direct.origin.y();
+    const QRect& clip = m_direct.clip;
+    const int x0 = std::max(left, clip.left());
+    const int x1 = std::min(right, clip.right() + 1);
+    const int y0 = std::max(top, clip.top());
+    const int y1 = std::min(bottom, clip.bottom() + 1);
+    if (x0 >= x1 || y0 >= y1) {
+        return;
+    }
+    // Rows [y0, insideTop) and [insideBottom, y1) are outline; the rows between have the
+    // brushed inside between the columns insideLeft and insideRight.
+    const bool hasInside = r.right - r.left > 2 && r.bottom - r.top > 2;
+    const int insideTop = hasInside ? std::clamp(top + s, y0, y1) : y1;
+    const int insideBottom = hasInside ? std::clamp(bottom - s, insideTop, y1) : y1;
+    const int insideLeft = std::clamp(left + s, x0, x1);
+    const int insideRight = std::clamp(right - s, insideLeft, x1);
+    constexpr uint32_t kBlack = 0xFF000000;
+    const int width = x1 - x0;
+    const auto row = [this, x0](int y) {
+        return reinterpret_cast<uint32_t*>(m_direct.bits + y * m_direct.stride) + x0;
+    };
+
+    if (width > kShortRow) {
+        for (int y = y0; y < y1; ++y) {
+            uint32_t* to = row(y);
+            if (y < insideTop || y >= insideBottom) {
+                std::fill(to, to + width, kBlack);
+            } else {
+                std::fill(to, to + (insideLeft - x0), kBlack);
+                std::fill(to + (insideLeft - x0), to + (insideRight - x0), m_brushPixel);
+                std::fill(to + (insideRight - x0), to + width, kBlack);
+            }
+        }
+        return;
+    }
+    uint32_t outline[kShortRow];
+    uint32_t inside[kShortRow];
+    std::fill(outline, outline + width, kBlack);
+    std::fill(inside, inside + width, kBlack);
+    std::fill(inside + (insideLeft - x0), inside + (insideRight - x0), m_brushPixel);
+    for (int y = y0; y < insideTop; ++y) {
+        CopyShortRow(row(y), outline, width);
+    }
+    for (int y = insideTop; y < insideBottom; ++y) {
+        CopyShortRow(row(y), inside, width);
+    }
+    for (int y = insideBottom; y < y1; ++y) {
+        CopyShortRow(row(y), outline, width);
+    }
 }
 
 void COffscreenDC::Rectangle(const ViewRect& rect) {
     const ViewRect r = rect.Normalised();
     if (r.IsEmpty()) {
+        return;
+    }
+    if (m_direct.bits != nullptr) {
+        FillRectangleDirectly(r);
         return;
     }
     // Two fills give the one-pixel black outline and the brushed inside exactly, with
