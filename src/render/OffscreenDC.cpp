@@ -40,6 +40,7 @@ COffscreenDC::COffscreenDC(QPainter& target, const QRect& clipBox)
     // page shows the screen's picture unscaled, one logical unit per device pixel.
     QFont font = target.font();
     font.setPixelSize(QFontInfo(font).pixelSize());
+    const bool targetClipped = target.hasClipping();
     if (m_bOffscreen) {
         // The image has as many pixels as the target shows for the area, so text and
         // one-pixel outlines stay as sharp on a high-density screen as a direct paint.
@@ -50,9 +51,18 @@ COffscreenDC::COffscreenDC(QPainter& target, const QRect& clipBox)
         m_memoryDC.begin(&m_bitmap);
         // Logical coordinates mean the same here as on the target.
         m_memoryDC.translate(-m_rect.topLeft());
+        m_bitmapOrigin = m_rect.topLeft();
         m_dc = &m_memoryDC;
     } else {
-        const bool targetClipped = target.hasClipping();
+        // The caller's painter gets its state back at the end: once for the text
+        // settings, once more for the clip of each area.
+        m_pTargetDC->save();
+    }
+    m_dc->setFont(font);
+    m_dc->setPen(kTextColour);
+    m_dc->setBackground(kBackground);
+    m_dc->setBackgroundMode(Qt::OpaqueMode);
+    if (!m_bOffscreen) {
         m_pTargetDC->save();
         if (!IsPrinting(target)) {
             // Nothing outside the area changes, as with an image of the area's size.
@@ -60,20 +70,44 @@ COffscreenDC::COffscreenDC(QPainter& target, const QRect& clipBox)
             FindDirectPixels(targetClipped);
         }
     }
-    m_dc->setFont(font);
-    m_dc->setPen(kTextColour);
-    m_dc->setBackground(kBackground);
-    m_dc->setBackgroundMode(Qt::OpaqueMode);
-    m_ascent = m_dc->fontMetrics().ascent();
 }
 
 COffscreenDC::~COffscreenDC() {
     if (m_bOffscreen) {
         m_memoryDC.end();
-        m_pTargetDC->drawImage(m_rect.topLeft(), m_bitmap);
+        if (m_narrowed) {
+            // Only the areas were drawn; the rest of the image holds nothing.
+            m_pTargetDC->save();
+            m_pTargetDC->setClipRegion(m_areas, Qt::IntersectClip);
+            m_pTargetDC->drawImage(m_bitmapOrigin, m_bitmap);
+            m_pTargetDC->restore();
+        } else {
+            m_pTargetDC->drawImage(m_bitmapOrigin, m_bitmap);
+        }
     } else {
         m_pTargetDC->restore();
+        m_pTargetDC->restore();
     }
+}
+
+void COffscreenDC::SetArea(const QRect& area) {
+    m_rect = area;
+    if (m_bOffscreen) {
+        if (!m_narrowed) {
+            m_areas = QRegion();
+        }
+        m_areas += area;
+        m_memoryDC.setClipRect(area, Qt::ReplaceClip);
+    } else {
+        m_pTargetDC->restore();
+        m_pTargetDC->save();
+        m_pTargetDC->setClipRect(area, Qt::IntersectClip);
+        if (m_direct.bits != nullptr) {
+            // Not one rectangle of the window system's clip: the painter's fills.
+            m_direct.clipIsRect = DeviceClip(area, &m_direct.clip);
+        }
+    }
+    m_narrowed = true;
 }
 
 QColor COffscreenDC::FromColorref(Colorref colour) {
@@ -82,6 +116,15 @@ QColor COffscreenDC::FromColorref(Colorref colour) {
 }
 
 void COffscreenDC::FillBackground() {
+    if (m_direct.bits != nullptr && m_direct.clipIsRect) {
+        const QRect& clip = m_direct.clip;
+        const uint32_t white = kBackground.rgb();
+        for (int y = clip.top(); y <= clip.bottom(); ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(m_direct.bits + y * m_direct.stride);
+            std::fill(row + clip.left(), row + clip.right() + 1, white);
+        }
+        return;
+    }
     m_dc->fillRect(m_rect, kBackground);
 }
 
@@ -119,23 +162,29 @@ void COffscreenDC::FindDirectPixels(bool targetClipped) {
         toDevice.dy() != qRound(toDevice.dy())) {
         return;
     }
-    const QPoint origin(qRound(toDevice.dx()), qRound(toDevice.dy()));
-    QRect clip = QRect(m_rect.topLeft() * scale + origin, m_rect.size() * scale) & image->rect();
+    m_direct.scale = scale;
+    m_direct.origin = QPoint(qRound(toDevice.dx()), qRound(toDevice.dy()));
+    m_direct.bounds = image->rect();
     // The window system's clip: the part of the window being repainted, in device pixels.
-    const QRegion system = engine->systemClip();
-    if (!system.isEmpty()) {
-        const QRegion inside = system & clip;
-        if (inside.rectCount() > 1) {
-            return;
-        }
-        clip = inside.boundingRect();
-    }
+    m_direct.system = engine->systemClip();
+    m_direct.clipIsRect = DeviceClip(m_rect, &m_direct.clip);
     // The engine already writes into this buffer; bits() could detach a shared image.
     m_direct.bits = const_cast<uchar*>(image->constBits());
     m_direct.stride = image->bytesPerLine();
-    m_direct.scale = scale;
-    m_direct.origin = origin;
-    m_direct.clip = clip;
+}
+
+bool COffscreenDC::DeviceClip(const QRect& area, QRect* clip) const {
+    *clip = QRect(area.topLeft() * m_direct.scale + m_direct.origin, area.size() * m_direct.scale) &
+            m_direct.bounds;
+    if (m_direct.system.isEmpty() || clip->isEmpty()) {
+        return true;
+    }
+    const QRegion inside = m_direct.system & *clip;
+    if (inside.rectCount() > 1) {
+        return false;
+    }
+    *clip = inside.boundingRect();
+    return true;
 }
 
 namespace {
@@ -231,7 +280,7 @@ void COffscreenDC::Rectangle(const ViewRect& rect) {
     if (r.IsEmpty()) {
         return;
     }
-    if (m_direct.bits != nullptr) {
+    if (m_direct.bits != nullptr && m_direct.clipIsRect) {
         FillRectangleDirectly(r);
         return;
     }
@@ -246,5 +295,10 @@ void COffscreenDC::Rectangle(const ViewRect& rect) {
 }
 
 void COffscreenDC::TextOut(int x, int y, const char* text, int length) {
+    if (m_ascent < 0) {
+        // Asked of the font only when there is text to place: most repaints of a poll
+        // tick have none.
+        m_ascent = m_dc->fontMetrics().ascent();
+    }
     m_dc->drawText(x, y + m_ascent, QString::fromLatin1(text, length));
 }

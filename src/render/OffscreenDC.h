@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 
 #include <cstdint>
 
@@ -23,6 +24,9 @@ class COffscreenDC : public ViewCanvas {
 public:
     // `clipBox` is the area being painted, in the target's coordinates.
     COffscreenDC(QPainter& target, const QRect& clipBox);
+    // From here on, the area being painted is `area` instead: a repaint of several parts
+    // sets up its text and target once and paints the parts one after the other.
+    void SetArea(const QRect& area);
     ~COffscreenDC() override;
     COffscreenDC(const COffscreenDC&) = delete;
     COffscreenDC& operator=(const COffscreenDC&) = delete;
@@ -42,11 +46,17 @@ private:
     struct DirectPixels {
         uchar* bits = nullptr; // null: every rectangle goes through the painter
         qsizetype stride = 0;
-        int scale = 1; // device pixels per logical unit
-        QPoint origin; // the device pixel of logical (0, 0)
-        QRect clip;    // the device pixels the context may change
+        int scale = 1;           // device pixels per logical unit
+        QPoint origin;           // the device pixel of logical (0, 0)
+        QRect bounds;            // the image's pixels
+        QRegion system;          // the window system's clip, in device pixels; empty for none
+        QRect clip;              // the device pixels the context may change,
+        bool clipIsRect = false; // when they are one rectangle
     };
     void FindDirectPixels(bool targetClipped);
+    // The device pixels of `area` that may change, into `clip`; false when they are not
+    // one rectangle.
+    bool DeviceClip(const QRect& area, QRect* clip) const;
     void FillRectangleDirectly(const ViewRect& r) const;
 
     QImage m_bitmap;
@@ -54,9 +64,12 @@ private:
     QRect m_rect;
     bool m_bOffscreen; // drawing goes to m_bitmap, copied to the target at the end
     QPainter m_memoryDC;
-    QPainter* m_dc; // where drawing goes: m_memoryDC, or the target itself
+    QPainter* m_dc;          // where drawing goes: m_memoryDC, or the target itself
+    bool m_narrowed = false; // SetArea was called
+    QRegion m_areas;         // off-screen: the areas drawn since, to be copied
+    QPoint m_bitmapOrigin;   // off-screen: where the image goes on the target
     QColor m_brush;
     uint32_t m_brushPixel = 0xFF000000;
     DirectPixels m_direct;
-    int m_ascent = 0;
+    int m_ascent = -1; // of the text font on m_dc, once the first text needs it
 };
