@@ -53,6 +53,7 @@ void RectangleChange(const ViewRect& a, const ViewRect& b, std::vector<ViewRect>
 void PictureRecord::Clear() {
     m_calls.clear();
     m_text.clear();
+    m_reaches.clear();
     m_brush = 0;
 }
 
@@ -129,28 +130,35 @@ bool PictureRecord::ChangedAreas(const PictureRecord& before, std::vector<ViewRe
 }
 
 void PictureRecord::Replay(ViewCanvas& canvas, const ViewRect& area) const {
+    if (m_reaches.size() != m_calls.size()) {
+        // Where each call reaches, once for every area a repaint replays.
+        m_reaches.clear();
+        for (const Call& call : m_calls) {
+            m_reaches.push_back(Reach(call));
+        }
+    }
     bool brushSelected = false;
     Colorref selected = 0;
-    for (const Call& call : m_calls) {
+    for (size_t i = 0; i < m_calls.size(); ++i) {
+        if (!Overlap(m_reaches[i], area)) {
+            continue;
+        }
+        const Call& call = m_calls[i];
         switch (call.kind) {
         case Kind::Background:
             canvas.FillBackground();
             break;
         case Kind::Rectangle:
-            if (Overlap(call.rect.Normalised(), area)) {
-                if (!brushSelected || call.brush != selected) {
-                    canvas.SelectBrush(call.brush);
-                    selected = call.brush;
-                    brushSelected = true;
-                }
-                canvas.Rectangle(call.rect);
+            if (!brushSelected || call.brush != selected) {
+                canvas.SelectBrush(call.brush);
+                selected = call.brush;
+                brushSelected = true;
             }
+            canvas.Rectangle(call.rect);
             break;
         case Kind::Text:
-            if (Overlap(Reach(call), area)) {
-                canvas.TextOut(call.rect.left, call.rect.top, m_text.data() + call.text,
-                               static_cast<int>(call.length));
-            }
+            canvas.TextOut(call.rect.left, call.rect.top, m_text.data() + call.text,
+                           static_cast<int>(call.length));
             break;
         }
     }

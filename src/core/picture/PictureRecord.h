@@ -17,7 +17,10 @@ public:
     // below its cell, and anywhere to its right.
     explicit PictureRecord(int textHeight = 0) : m_textHeight(textHeight) {}
 
-    void SetTextHeight(int textHeight) { m_textHeight = textHeight; }
+    void SetTextHeight(int textHeight) {
+        m_textHeight = textHeight;
+        m_reaches.clear();
+    }
     // Forgets every call, keeping the memory for the next picture.
     void Clear();
     bool IsEmpty() const { return m_calls.empty(); }
@@ -35,7 +38,8 @@ public:
 
     // Makes on `canvas`, in their order, the calls whose pixels reach `area`: the
     // background, then the rectangles and text that overlap it. The canvas is to cover
-    // no more than `area`.
+    // no more than `area`. Not for two threads at once: the first replay of a picture
+    // keeps where each call reaches for the next.
     void Replay(ViewCanvas& canvas, const ViewRect& area) const;
 
 private:
@@ -56,4 +60,5 @@ private:
     std::string m_text;
     Colorref m_brush = 0;
     int m_textHeight;
+    mutable std::vector<ViewRect> m_reaches; // Reach() of each call, for replays
 };
