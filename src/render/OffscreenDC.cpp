@@ -34,13 +34,8 @@ bool IsRasterTarget(const QPainter& dc) {
 } // namespace
 
 COffscreenDC::COffscreenDC(QPainter& target, const QRect& clipBox)
-    : m_pTargetDC(&target), m_rect(clipBox),
-      m_bOffscreen(!IsPrinting(target) && !IsRasterTarget(target)), m_dc(&target) {
-    // The text keeps its screen size in pixels on every target, so an image or a printed
-    // page shows the screen's picture unscaled, one logical unit per device pixel.
-    QFont font = target.font();
-    font.setPixelSize(QFontInfo(font).pixelSize());
-    const bool targetClipped = target.hasClipping();
+    : m_pTargetDC(&target), m_rect(clipBox), m_bPrinting(IsPrinting(target)),
+      m_bOffscreen(!m_bPrinting && !IsRasterTarget(target)), m_dc(&target) {
     if (m_bOffscreen) {
         // The image has as many pixels as the target shows for the area, so text and
         // one-pixel outlines stay as sharp on a high-density screen as a direct paint.
@@ -53,22 +48,14 @@ COffscreenDC::COffscreenDC(QPainter& target, const QRect& clipBox)
         m_memoryDC.translate(-m_rect.topLeft());
         m_bitmapOrigin = m_rect.topLeft();
         m_dc = &m_memoryDC;
-    } else {
-        // The caller's painter gets its state back at the end: once for the text
-        // settings, once more for the clip of each area.
-        m_pTargetDC->save();
+        SetUpText(target.font());
+        return;
     }
-    m_dc->setFont(font);
-    m_dc->setPen(kTextColour);
-    m_dc->setBackground(kBackground);
-    m_dc->setBackgroundMode(Qt::OpaqueMode);
-    if (!m_bOffscreen) {
-        m_pTargetDC->save();
-        if (!IsPrinting(target)) {
-            // Nothing outside the area changes, as with an image of the area's size.
-            m_pTargetDC->setClipRect(m_rect, Qt::IntersectClip);
-            FindDirectPixels(targetClipped);
-        }
+    if (!m_bPrinting) {
+        FindDirectPixels(target.hasClipping());
+    }
+    if (m_direct.bits == nullptr) {
+        PreparePainter();
     }
 }
 
@@ -84,30 +71,67 @@ COffscreenDC::~COffscreenDC() {
         } else {
             m_pTargetDC->drawImage(m_bitmapOrigin, m_bitmap);
         }
-    } else {
+    } else if (m_painterReady) {
         m_pTargetDC->restore();
         m_pTargetDC->restore();
     }
 }
 
+void COffscreenDC::SetUpText(const QFont& targetFont) {
+    // The text keeps its screen size in pixels on every target, so an image or a printed
+    // page shows the screen's picture unscaled, one logical unit per device pixel.
+    QFont font = targetFont;
+    font.setPixelSize(QFontInfo(font).pixelSize());
+    m_dc->setFont(font);
+    m_dc->setPen(kTextColour);
+    m_dc->setBackground(kBackground);
+    m_dc->setBackgroundMode(Qt::OpaqueMode);
+}
+
+void COffscreenDC::PreparePainter() {
+    if (m_painterReady) {
+        if (m_painterClipPending) {
+            m_pTargetDC->restore();
+            m_pTargetDC->save();
+            m_pTargetDC->setClipRect(m_rect, Qt::IntersectClip);
+            m_painterClipPending = false;
+        }
+        return;
+    }
+    // The caller's painter gets its state back at the end: once for the text settings,
+    // once more for the clip of each area.
+    m_pTargetDC->save();
+    SetUpText(m_pTargetDC->font());
+    m_pTargetDC->save();
+    if (!m_bPrinting || m_narrowed) {
+        // Nothing outside the area changes, as with an image of the area's size.
+        m_pTargetDC->setClipRect(m_rect, Qt::IntersectClip);
+    }
+    m_painterReady = true;
+    m_painterClipPending = false;
+}
+
 void COffscreenDC::SetArea(const QRect& area) {
     m_rect = area;
-    if (m_bOffscreen) {
-        if (!m_narrowed) {
-            m_areas = QRegion();
-        }
-        m_areas += area;
-        m_memoryDC.setClipRect(area, Qt::ReplaceClip);
-    } else {
-        m_pTargetDC->restore();
-        m_pTargetDC->save();
-        m_pTargetDC->setClipRect(area, Qt::IntersectClip);
-        if (m_direct.bits != nullptr) {
-            // Not one rectangle of the window system's clip: the painter's fills.
-            m_direct.clipIsRect = DeviceClip(area, &m_direct.clip);
-        }
-    }
     m_narrowed = true;
+    if (m_bOffscreen) {
+        if (m_areas.isEmpty()) {
+            m_areas = area;
+        } else {
+            m_areas += area;
+        }
+        m_memoryDC.setClipRect(area, Qt::ReplaceClip);
+        return;
+    }
+    m_painterClipPending = m_painterReady;
+    if (m_direct.bits != nullptr) {
+        m_direct.clipIsRect = DeviceClip(area, &m_direct.clip);
+    }
+    // Rectangles and background written straight into the pixels need nothing of the
+    // painter; it is clipped when something goes through it after all, mostly text.
+    if (m_direct.bits == nullptr || !m_direct.clipIsRect) {
+        PreparePainter();
+    }
 }
 
 QColor COffscreenDC::FromColorref(Colorref colour) {
@@ -125,6 +149,7 @@ void COffscreenDC::FillBackground() {
         }
         return;
     }
+    PreparePainter();
     m_dc->fillRect(m_rect, kBackground);
 }
 
@@ -178,6 +203,12 @@ bool COffscreenDC::DeviceClip(const QRect& area, QRect* clip) const {
             m_direct.bounds;
     if (m_direct.system.isEmpty() || clip->isEmpty()) {
         return true;
+    }
+    // The areas of a repaint are most often rectangles of the window system's clip.
+    for (const QRect& part : m_direct.system) {
+        if (part.contains(*clip)) {
+            return true;
+        }
     }
     const QRegion inside = m_direct.system & *clip;
     if (inside.rectCount() > 1) {
@@ -284,6 +315,7 @@ void COffscreenDC::Rectangle(const ViewRect& rect) {
         FillRectangleDirectly(r);
         return;
     }
+    PreparePainter();
     // Two fills give the one-pixel black outline and the brushed inside exactly, with
     // no pen geometry to round.
     const QRect outer(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -295,6 +327,7 @@ void COffscreenDC::Rectangle(const ViewRect& rect) {
 }
 
 void COffscreenDC::TextOut(int x, int y, const char* text, int length) {
+    PreparePainter();
     if (m_ascent < 0) {
         // Asked of the font only when there is text to place: most repaints of a poll
         // tick have none.

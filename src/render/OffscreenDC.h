@@ -54,6 +54,11 @@ private:
         bool clipIsRect = false; // when they are one rectangle
     };
     void FindDirectPixels(bool targetClipped);
+    // The font and colours of text on m_dc.
+    void SetUpText(const QFont& targetFont);
+    // Readies the target's painter for drawing through it, text and all, clipped to the
+    // area: done when first needed, as most repaints of a poll tick draw nothing there.
+    void PreparePainter();
     // The device pixels of `area` that may change, into `clip`; false when they are not
     // one rectangle.
     bool DeviceClip(const QRect& area, QRect* clip) const;
@@ -62,12 +67,15 @@ private:
     QImage m_bitmap;
     QPainter* m_pTargetDC;
     QRect m_rect;
+    bool m_bPrinting;
     bool m_bOffscreen; // drawing goes to m_bitmap, copied to the target at the end
     QPainter m_memoryDC;
-    QPainter* m_dc;          // where drawing goes: m_memoryDC, or the target itself
-    bool m_narrowed = false; // SetArea was called
-    QRegion m_areas;         // off-screen: the areas drawn since, to be copied
-    QPoint m_bitmapOrigin;   // off-screen: where the image goes on the target
+    QPainter* m_dc;                    // where drawing goes: m_memoryDC, or the target itself
+    bool m_narrowed = false;           // SetArea was called
+    bool m_painterReady = false;       // PreparePainter has set up the target's painter
+    bool m_painterClipPending = false; // which is not clipped to m_rect yet
+    QRegion m_areas;                   // off-screen: the areas drawn since, to be copied
+    QPoint m_bitmapOrigin;             // off-screen: where the image goes on the target
     QColor m_brush;
     uint32_t m_brushPixel = 0xFF000000;
     DirectPixels m_direct;
