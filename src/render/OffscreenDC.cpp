@@ -10,6 +10,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 
@@ -17,6 +18,8 @@ namespace {
 
 // A fresh device context's colours: black text on an opaque white background.
 const QColor kBackground(Qt::white);
+// kBackground as a 32-bit image holds it: every byte 0xFF, which memset writes fastest.
+constexpr unsigned char kBackgroundByte = 0xFF;
 const QColor kTextColour(Qt::black);
 
 // Printers and PDF writers: devices made of pages.
@@ -141,11 +144,16 @@ QColor COffscreenDC::FromColorref(Colorref colour) {
 
 void COffscreenDC::FillBackground() {
     if (m_direct.bits != nullptr && m_direct.clipIsRect) {
+        assert(kBackground.rgb() == 0xFFFFFFFF);
         const QRect& clip = m_direct.clip;
-        const uint32_t white = kBackground.rgb();
-        for (int y = clip.top(); y <= clip.bottom(); ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(m_direct.bits + y * m_direct.stride);
-            std::fill(row + clip.left(), row + clip.right() + 1, white);
+        const size_t bytes = static_cast<size_t>(clip.width()) * sizeof(uint32_t);
+        uchar* first = m_direct.bits + clip.top() * m_direct.stride + clip.left() * 4;
+        if (bytes == static_cast<size_t>(m_direct.stride)) {
+            std::memset(first, kBackgroundByte, bytes * clip.height());
+        } else {
+            for (int y = 0; y < clip.height(); ++y) {
+                std::memset(first + y * m_direct.stride, kBackgroundByte, bytes);
+            }
         }
         return;
     }
@@ -154,8 +162,10 @@ void COffscreenDC::FillBackground() {
 }
 
 void COffscreenDC::SelectBrush(Colorref colour) {
-    m_brush = FromColorref(colour);
-    m_brushPixel = m_brush.rgb();
+    // The word a 32-bit image holds for the opaque colour, 0xAARRGGBB; the painter's
+    // colour is made from it only when a rectangle goes through the painter.
+    m_brushPixel =
+        0xFF000000u | (colour & 0xFFu) << 16 | (colour & 0xFF00u) | (colour >> 16 & 0xFFu);
 }
 
 void COffscreenDC::FindDirectPixels(bool targetClipped) {
@@ -322,7 +332,7 @@ void COffscreenDC::Rectangle(const ViewRect& rect) {
     m_dc->fillRect(outer, Qt::black);
     const QRect inner = outer.adjusted(1, 1, -1, -1);
     if (inner.isValid()) {
-        m_dc->fillRect(inner, m_brush);
+        m_dc->fillRect(inner, QColor::fromRgb(m_brushPixel));
     }
 }
 

@@ -76,7 +76,6 @@ private:
     bool m_painterClipPending = false; // which is not clipped to m_rect yet
     QRegion m_areas;                   // off-screen: the areas drawn since, to be copied
     QPoint m_bitmapOrigin;             // off-screen: where the image goes on the target
-    QColor m_brush;
     uint32_t m_brushPixel = 0xFF000000;
     DirectPixels m_direct;
     int m_ascent = -1; // of the text font on m_dc, once the first text needs it
