@@ -69,8 +69,11 @@ void CWinTesselTestView::UpdateChangedParts(const QRegion& beingPainted, bool no
     }
     if (now) {
         // A tick's change is painted and sent to the display at once, not through a
-        // posted request that wakes the event loop once more.
+        // posted request that wakes the event loop once more. That paint has just
+        // recorded the state it draws.
+        m_recorded = true;
         repaint(changed);
+        m_recorded = false;
     } else {
         update(changed);
     }
@@ -136,10 +139,12 @@ void CWinTesselTestView::paintEvent(QPaintEvent* event) {
     // paint draws the current picture, and the parts of the window that differ from what
     // it shows are asked for now, but for those this paint puts into the window itself
     // (a grab of the view paints elsewhere).
-    QBackingStore* store = backingStore();
-    const bool intoWindow =
-        store != nullptr && painter.paintEngine()->paintDevice() == store->paintDevice();
-    UpdateChangedParts(intoWindow ? event->region() : QRegion(), false);
+    if (!m_recorded) {
+        QBackingStore* store = backingStore();
+        const bool intoWindow =
+            store != nullptr && painter.paintEngine()->paintDevice() == store->paintDevice();
+        UpdateChangedParts(intoWindow ? event->region() : QRegion(), false);
+    }
     DrawPictureRecord(painter, event->region(), m_shown.Picture());
     painter.end();
     m_painting = false;

@@ -61,4 +61,5 @@ private:
     ShownPicture m_shown;
     int m_textHeight = 0; // of the view's font, found when first needed
     bool m_painting = false;
+    bool m_recorded = false; // a repaint of UpdateChangedParts: the state is recorded
 };
