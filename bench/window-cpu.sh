@@ -19,8 +19,10 @@ pid=""
 # shellcheck source=bench/xvfb-desktop.sh
 . "$here/xvfb-desktop.sh"
 cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    [ -n "$pid" ] && wait "$pid" 2>/dev/null
+    if [ -n "$pid" ]; then
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    fi
     stop_desktop
     rm -rf "$work"
 }

@@ -39,10 +39,16 @@ start_desktop() {
     return 1
 }
 
+# Safe under `set -e` in an EXIT trap: nothing here fails, so the server is always ended.
 stop_desktop() {
-    [ -n "$desktop_manager" ] && kill "$desktop_manager" 2>/dev/null
-    [ -n "$desktop_server" ] && kill "$desktop_server" 2>/dev/null
-    wait "$desktop_manager" "$desktop_server" 2>/dev/null
+    if [ -n "$desktop_manager" ]; then
+        kill "$desktop_manager" 2>/dev/null || true
+        wait "$desktop_manager" 2>/dev/null || true
+    fi
+    if [ -n "$desktop_server" ]; then
+        kill "$desktop_server" 2>/dev/null || true
+        wait "$desktop_server" 2>/dev/null || true
+    fi
     desktop_manager=""
     desktop_server=""
 }
