@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QRect>
 
 #include <algorithm>
 #include <chrono>
@@ -14,7 +15,9 @@
 namespace {
 
 // One paint as the view does it at the poll rate, at its busiest: a full log band and
-// the longest strip, with values and bounds spread over the whole range.
+// the longest strip, with values and bounds spread over the whole range. The argument is
+// the device pixel ratio: 2 is a high-density screen, with four device pixels to each
+// logical one.
 void BM_FullPaintOf127SensorsAndSevenLogLines(benchmark::State& st) {
     MessageLog.Clear();
     ScannerState state; // six welcome lines
@@ -25,14 +28,17 @@ void BM_FullPaintOf127SensorsAndSevenLogLines(benchmark::State& st) {
         state.m_calibLow[i] = static_cast<uint8_t>(20 + i % 30);
         state.m_calibHigh[i] = static_cast<uint8_t>(180 + i % 60);
     }
-    QImage image(1300, 640, QImage::Format_RGB32);
+    const int ratio = static_cast<int>(st.range(0));
+    const QRect picture(0, 0, 1300, 640);
+    QImage image(picture.size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
 
     std::vector<double> micros;
     for (auto _ : st) {
         const auto start = std::chrono::steady_clock::now();
         {
             QPainter painter(&image);
-            DrawScannerView(painter, image.rect(), state);
+            DrawScannerView(painter, picture, state);
         }
         const auto end = std::chrono::steady_clock::now();
         micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
@@ -46,6 +52,10 @@ void BM_FullPaintOf127SensorsAndSevenLogLines(benchmark::State& st) {
     st.counters["median_us"] = at(0.5);
     st.counters["p99_us"] = at(0.99);
 }
-BENCHMARK(BM_FullPaintOf127SensorsAndSevenLogLines)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullPaintOf127SensorsAndSevenLogLines)
+    ->ArgName("dpr")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace

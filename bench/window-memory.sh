@@ -1,30 +1,51 @@
 #!/usr/bin/env bash
-# Resident memory of the window program, off-screen: idle (a plain start, no port
-# open), and while it polls the built-in QZ4 Simulator every 120 ms (--demo). VmRSS
-# from /proc/PID/status, SECONDS (default 60) after the start and at a few points on
-# the way, so that growth would show.
-# Usage: bench/window-memory.sh [BUILD_DIR] [SECONDS]
+# Resident memory of the window program: idle (a plain start, no port open), and while
+# it polls the built-in QZ4 Simulator every 120 ms (--demo). VmRSS from
+# /proc/PID/status at 2 s after the start and at each quarter of SECONDS (default 60),
+# so that growth would show. DISPLAY is where the windows go: "offscreen" (the
+# default, Qt's offscreen platform, no display at all) or "xvfb" (a real window system:
+# an Xvfb display with openbox, the xcb platform, as on a desktop).
+# Usage: bench/window-memory.sh [BUILD_DIR] [SECONDS] [offscreen|xvfb]
 set -euo pipefail
 
 build=${1:-build-bench}
 seconds=${2:-60}
+display=${3:-offscreen}
 program="$build/src/app/wintesseltest"
-home=$(mktemp -d)
+here=$(dirname "$0")
+work=$(mktemp -d)
 pids=()
+# shellcheck source=bench/xvfb-desktop.sh
+. "$here/xvfb-desktop.sh"
 cleanup() {
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
     done
-    rm -rf "$home"
+    stop_desktop
+    rm -rf "$work"
 }
 trap cleanup EXIT
 
-# A user of its own (settings, no session bus) and no display.
-export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
-export XDG_RUNTIME_DIR="$home/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=offscreen
-unset DBUS_SESSION_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY
+# A user of its own (settings, no session bus).
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
+case $display in
+offscreen)
+    export QT_QPA_PLATFORM=offscreen
+    unset DISPLAY
+    ;;
+xvfb)
+    export QT_QPA_PLATFORM=xcb
+    start_desktop "$work"
+    ;;
+*)
+    echo "window-memory.sh: unknown display '$display' (offscreen or xvfb)" >&2
+    exit 2
+    ;;
+esac
 
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 
@@ -35,9 +56,9 @@ pids+=("$idle")
 demo=$!
 pids+=("$demo")
 
-marks=(2 $((seconds / 4)) $((seconds / 2)) "$seconds")
+marks=(2 $((seconds / 4)) $((seconds / 2)) $((seconds * 3 / 4)) "$seconds")
 elapsed=0
-printf '%8s %12s %12s\n' seconds "idle KiB" "polling KiB"
+printf '%8s %12s %12s   (%s)\n' seconds "idle KiB" "polling KiB" "$display"
 for mark in "${marks[@]}"; do
     sleep $((mark - elapsed))
     elapsed=$mark

@@ -6,10 +6,14 @@
 #include "picture/ViewPainter.h"
 #include "render/ViewRendering.h"
 
+#include <QBackingStore>
+#include <QEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegion>
 #include <QTimerEvent>
 #include <cassert>
 
@@ -52,7 +56,35 @@ void CWinTesselTestView::PlatformKillTimer(uint32_t timerId) {
 }
 
 void CWinTesselTestView::InvalidateView() {
-    update();
+    UpdateChangedParts(QRegion(), !m_painting && isVisible());
+}
+
+void CWinTesselTestView::UpdateChangedParts(const QRegion& beingPainted, bool now) {
+    if (m_textHeight == 0) {
+        m_textHeight = fontMetrics().height();
+    }
+    const QRegion changed = m_shown.Update(*this, rect(), m_textHeight) - beingPainted;
+    if (changed.isEmpty()) {
+        return;
+    }
+    if (now) {
+        // A tick's change is painted and sent to the display at once, not through a
+        // posted request that wakes the event loop once more. That paint has just
+        // recorded the state it draws.
+        m_recorded = true;
+        repaint(changed);
+        m_recorded = false;
+    } else {
+        update(changed);
+    }
+}
+
+void CWinTesselTestView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        m_textHeight = 0;
+        update();
+    }
+    QWidget::changeEvent(event);
 }
 
 void CWinTesselTestView::timerEvent(QTimerEvent* event) {
@@ -101,8 +133,21 @@ QSize CWinTesselTestView::sizeHint() const {
 }
 
 void CWinTesselTestView::paintEvent(QPaintEvent* event) {
+    m_painting = true;
     QPainter painter(this);
-    OnDraw(painter, event->rect());
+    // The state may have changed without a repaint request (a test, a dialog): this
+    // paint draws the current picture, and the parts of the window that differ from what
+    // it shows are asked for now, but for those this paint puts into the window itself
+    // (a grab of the view paints elsewhere).
+    if (!m_recorded) {
+        QBackingStore* store = backingStore();
+        const bool intoWindow =
+            store != nullptr && painter.paintEngine()->paintDevice() == store->paintDevice();
+        UpdateChangedParts(intoWindow ? event->region() : QRegion(), false);
+    }
+    DrawPictureRecord(painter, event->region(), m_shown.Picture());
+    painter.end();
+    m_painting = false;
 }
 
 void CWinTesselTestView::OnDraw(QPainter& dc, const QRect& clipBox) {

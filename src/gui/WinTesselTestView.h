@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/ShownPicture.h"
 #include "scanner/ScannerView.h"
 
 #include <QBasicTimer>
@@ -13,6 +14,7 @@ class CStripStatsDlg;
 class QPainter;
 class QPrinter;
 class QRect;
+class QRegion;
 
 // The one view: holds the Scanner state, paints it and runs the scanner commands.
 class CWinTesselTestView : public QWidget, public ScannerView {
@@ -40,13 +42,24 @@ protected:
     void InvalidateView() override;
 
     QSize sizeHint() const override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    // Records the picture of the current state and repaints the parts of the window
+    // where it differs from the picture last recorded, except those of `beingPainted`:
+    // `now`, or through a request the event loop serves later.
+    void UpdateChangedParts(const QRegion& beingPainted, bool now);
+
     QBasicTimer m_pollTimer;
     uint32_t m_pollTimerId = 0;
     std::unique_ptr<CMidiInPortDlg> m_inPortDlg;
     std::unique_ptr<CMidiOutPortDlg> m_outPortDlg;
     std::unique_ptr<CStripStatsDlg> m_statsDlg;
+    // What the window shows once the repaints asked for are done.
+    ShownPicture m_shown;
+    int m_textHeight = 0; // of the view's font, found when first needed
+    bool m_painting = false;
+    bool m_recorded = false; // a repaint of UpdateChangedParts: the state is recorded
 };

@@ -1,6 +1,7 @@
 #include "render/ViewRendering.h"
 
 #include "log/MessageLog.h"
+#include "picture/PictureRecord.h"
 #include "picture/ViewPainter.h"
 #include "render/OffscreenDC.h"
 
@@ -12,6 +13,17 @@ void DrawScannerView(QPainter& target, const QRect& clipBox, const ScannerState&
     }
     COffscreenDC dc(target, clipBox);
     PaintScannerView(state, MessageLog, dc);
+}
+
+void DrawPictureRecord(QPainter& target, const QRegion& region, const PictureRecord& picture) {
+    if (region.isEmpty()) {
+        return;
+    }
+    COffscreenDC dc(target, region.boundingRect());
+    for (const QRect& area : region) {
+        dc.SetArea(area);
+        picture.Replay(dc, {area.left(), area.top(), area.right() + 1, area.bottom() + 1});
+    }
 }
 
 QImage RenderViewImage(const ScannerState& state, QSize size) {
