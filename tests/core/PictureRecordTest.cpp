@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -27,29 +28,36 @@ RecordingCanvas Replayed(const PictureRecord& picture, const ViewRect& area) {
 }
 
 // The picture's pixels without its text, as the device context draws rectangles: the
-// outermost pixels black, the inside with the brush. Outside the grid is left out.
+// outermost pixels black, the inside with the brush. Only the pixels within `clip` are
+// drawn, as a repaint of an area does, and none outside the grid.
 class Raster final : public ViewCanvas {
 public:
     static constexpr int kWidth = 1400;
     static constexpr int kHeight = 700;
     static constexpr uint32_t kBlack = 0xFF000000;
     std::vector<uint32_t> pixels = std::vector<uint32_t>(kWidth * kHeight, 0);
+    ViewRect clip{0, 0, kWidth, kHeight};
 
-    void FillBackground() override { std::fill(pixels.begin(), pixels.end(), kWhiteBrush); }
+    void FillBackground() override { Rectangle(clip, kWhiteBrush, false); }
     void SelectBrush(Colorref colour) override { m_brush = colour; }
-    void Rectangle(const ViewRect& rect) override {
-        const ViewRect r = rect.Normalised();
-        for (int y = std::max(r.top, 0); y < std::min(r.bottom, kHeight); ++y) {
-            for (int x = std::max(r.left, 0); x < std::min(r.right, kWidth); ++x) {
-                const bool edge =
-                    x == r.left || x == r.right - 1 || y == r.top || y == r.bottom - 1;
-                pixels[y * kWidth + x] = edge ? kBlack : m_brush;
-            }
-        }
-    }
+    void Rectangle(const ViewRect& rect) override { Rectangle(rect.Normalised(), m_brush, true); }
     void TextOut(int, int, const char*, int) override {}
 
 private:
+    void Rectangle(const ViewRect& r, Colorref brush, bool outlined) {
+        const int top = std::max({r.top, clip.top, 0});
+        const int bottom = std::min({r.bottom, clip.bottom, kHeight});
+        const int left = std::max({r.left, clip.left, 0});
+        const int right = std::min({r.right, clip.right, kWidth});
+        for (int y = top; y < bottom; ++y) {
+            for (int x = left; x < right; ++x) {
+                const bool edge = outlined && (x == r.left || x == r.right - 1 || y == r.top ||
+                                               y == r.bottom - 1);
+                pixels[y * kWidth + x] = edge ? kBlack : brush;
+            }
+        }
+    }
+
     Colorref m_brush = 0;
 };
 
@@ -160,7 +168,9 @@ TEST_F(PictureRecordTest, PicturesOfDifferentStripLengthsAreNotCompared) {
     EXPECT_TRUE(areas.empty());
 }
 
-TEST_F(PictureRecordTest, EveryChangedPixelLiesInAChangedArea) {
+// What the window does on each tick: the changed areas found, then each repainted from
+// the new picture over what was shown, which must leave the new picture's pixels.
+TEST_F(PictureRecordTest, EveryChangedPixelLiesInAChangedAreaAndItsReplayRestoresThem) {
     std::mt19937 random(2024);
     TestView view;
     view.m_stripLength = 127;
@@ -187,15 +197,62 @@ TEST_F(PictureRecordTest, EveryChangedPixelLiesInAChangedArea) {
                 break;
             }
         }
+        const PictureRecord after = Record(view);
         std::vector<ViewRect> areas;
-        ASSERT_TRUE(Record(view).ChangedAreas(before, areas));
+        ASSERT_TRUE(after.ChangedAreas(before, areas));
         const Raster now = Rasterise(view);
+        Raster repainted = was;
+        for (const ViewRect& area : areas) {
+            repainted.clip = area;
+            after.Replay(repainted, area);
+        }
         for (int y = 0; y < Raster::kHeight; ++y) {
             for (int x = 0; x < Raster::kWidth; ++x) {
                 const size_t p = static_cast<size_t>(y) * Raster::kWidth + x;
                 if (was.pixels[p] != now.pixels[p]) {
+                    if (!Inside(x, y, areas)) {
+                        for (auto& a : areas)
+                            if (a.left <= x + 10 && a.right >= x - 10)
+                                printf("area %d %d %d %d\n", a.left, a.top, a.right, a.bottom);
+                        printf("was %x now %x\n", was.pixels[p], now.pixels[p]);
+                    }
                     ASSERT_TRUE(Inside(x, y, areas))
                         << "pixel (" << x << ", " << y << ") changed outside, round " << round;
+                }
+                ASSERT_EQ(repainted.pixels[p], now.pixels[p])
+                    << "pixel (" << x << ", " << y << ") after the repaint, round " << round;
+            }
+        }
+    }
+}
+
+// The replay of a small area looks up the calls by column; wider areas and those across
+// a column's edge look at every call. All give the whole picture's pixels there.
+TEST_F(PictureRecordTest, ReplaysOfAreasWithinAndAcrossColumnsGiveTheWholePicturesPixels) {
+    std::mt19937 random(7);
+    TestView view;
+    view.m_stripLength = 127;
+    for (int i = 0; i < 127; ++i) {
+        view.m_values[i] = static_cast<uint8_t>(random());
+        view.m_calibLow[i] = static_cast<uint8_t>(random() % 100);
+        view.m_calibHigh[i] = static_cast<uint8_t>(155 + random() % 100);
+    }
+    const PictureRecord picture = Record(view);
+    const Raster whole = Rasterise(view);
+    Raster part;
+    for (int size : {8, 24, 40}) {
+        for (int top = 0; top + size <= 660; top += 20) {
+            for (int left = 0; left + size <= 1320; left += 12) {
+                const ViewRect area{left, top, left + size, top + size};
+                part.clip = area;
+                picture.Replay(part, area);
+                for (int y = area.top; y < area.bottom; ++y) {
+                    for (int x = area.left; x < area.right; ++x) {
+                        const size_t p = static_cast<size_t>(y) * Raster::kWidth + x;
+                        ASSERT_EQ(part.pixels[p], whole.pixels[p])
+                            << "pixel (" << x << ", " << y << ") of area " << left << ", " << top
+                            << " size " << size;
+                    }
                 }
             }
         }

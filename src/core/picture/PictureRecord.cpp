@@ -8,6 +8,12 @@ namespace {
 // Far enough to the right of any line of text for any window.
 constexpr int kTextRight = 1 << 24;
 
+// The columns of the replay index: a call reaching into at most two of them is listed
+// in each, anything else among the wide calls. The picture's bars and markers are a few
+// units wide; 64 columns reach beyond the widest picture.
+constexpr int kColumnWidth = 32;
+constexpr int kColumns = 64;
+
 bool Overlap(const ViewRect& a, const ViewRect& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
@@ -53,12 +59,13 @@ void RectangleChange(const ViewRect& a, const ViewRect& b, std::vector<ViewRect>
 void PictureRecord::Clear() {
     m_calls.clear();
     m_text.clear();
-    m_reaches.clear();
+    m_indexed = false;
     m_brush = 0;
 }
 
 void PictureRecord::FillBackground() {
     m_calls.push_back({Kind::Background, 0, {}, 0, 0});
+    m_indexed = false;
 }
 
 void PictureRecord::SelectBrush(Colorref colour) {
@@ -67,6 +74,7 @@ void PictureRecord::SelectBrush(Colorref colour) {
 
 void PictureRecord::Rectangle(const ViewRect& rect) {
     m_calls.push_back({Kind::Rectangle, m_brush, rect, 0, 0});
+    m_indexed = false;
 }
 
 void PictureRecord::TextOut(int x, int y, const char* text, int length) {
@@ -74,6 +82,7 @@ void PictureRecord::TextOut(int x, int y, const char* text, int length) {
     const auto bytes = static_cast<uint32_t>(std::max(length, 0));
     m_text.append(text, bytes);
     m_calls.push_back({Kind::Text, 0, {x, y, x, y}, start, bytes});
+    m_indexed = false;
 }
 
 ViewRect PictureRecord::Reach(const Call& call) const {
@@ -129,37 +138,76 @@ bool PictureRecord::ChangedAreas(const PictureRecord& before, std::vector<ViewRe
     return true;
 }
 
-void PictureRecord::Replay(ViewCanvas& canvas, const ViewRect& area) const {
-    if (m_reaches.size() != m_calls.size()) {
-        // Where each call reaches, once for every area a repaint replays.
-        m_reaches.clear();
-        for (const Call& call : m_calls) {
-            m_reaches.push_back(Reach(call));
+void PictureRecord::IndexReaches() const {
+    m_reaches.clear();
+    m_wide.clear();
+    for (std::vector<uint32_t>& column : m_columns) {
+        column.clear();
+    }
+    m_columns.resize(kColumns);
+    for (size_t i = 0; i < m_calls.size(); ++i) {
+        const ViewRect reach = Reach(m_calls[i]);
+        m_reaches.push_back(reach);
+        // An empty reach at x still overlaps an area around x.
+        const int first = reach.left / kColumnWidth;
+        const int last = (std::max(reach.right, reach.left + 1) - 1) / kColumnWidth;
+        if (reach.left < 0 || last >= kColumns || last - first > 1) {
+            m_wide.push_back(static_cast<uint32_t>(i));
+            continue;
         }
+        for (int column = first; column <= last; ++column) {
+            m_columns[column].push_back(static_cast<uint32_t>(i));
+        }
+    }
+    m_indexed = true;
+}
+
+void PictureRecord::Draw(const Call& call, ViewCanvas& canvas, bool& brushSelected,
+                         Colorref& selected) const {
+    switch (call.kind) {
+    case Kind::Background:
+        canvas.FillBackground();
+        break;
+    case Kind::Rectangle:
+        if (!brushSelected || call.brush != selected) {
+            canvas.SelectBrush(call.brush);
+            selected = call.brush;
+            brushSelected = true;
+        }
+        canvas.Rectangle(call.rect);
+        break;
+    case Kind::Text:
+        canvas.TextOut(call.rect.left, call.rect.top, m_text.data() + call.text,
+                       static_cast<int>(call.length));
+        break;
+    }
+}
+
+void PictureRecord::Replay(ViewCanvas& canvas, const ViewRect& area) const {
+    if (!m_indexed) {
+        IndexReaches();
     }
     bool brushSelected = false;
     Colorref selected = 0;
-    for (size_t i = 0; i < m_calls.size(); ++i) {
-        if (!Overlap(m_reaches[i], area)) {
-            continue;
-        }
-        const Call& call = m_calls[i];
-        switch (call.kind) {
-        case Kind::Background:
-            canvas.FillBackground();
-            break;
-        case Kind::Rectangle:
-            if (!brushSelected || call.brush != selected) {
-                canvas.SelectBrush(call.brush);
-                selected = call.brush;
-                brushSelected = true;
+    const int column = area.left / kColumnWidth;
+    if (area.left < 0 || area.right <= area.left || (area.right - 1) / kColumnWidth != column ||
+        column >= kColumns) {
+        for (size_t i = 0; i < m_calls.size(); ++i) {
+            if (Overlap(m_reaches[i], area)) {
+                Draw(m_calls[i], canvas, brushSelected, selected);
             }
-            canvas.Rectangle(call.rect);
-            break;
-        case Kind::Text:
-            canvas.TextOut(call.rect.left, call.rect.top, m_text.data() + call.text,
-                           static_cast<int>(call.length));
-            break;
+        }
+        return;
+    }
+    // Every call reaching into the area is in its column's list or among the wide ones;
+    // both lists are in drawing order, so merging them keeps it.
+    const std::vector<uint32_t>& narrow = m_columns[column];
+    auto n = narrow.begin();
+    auto w = m_wide.begin();
+    while (n != narrow.end() || w != m_wide.end()) {
+        const uint32_t i = w == m_wide.end() || (n != narrow.end() && *n < *w) ? *n++ : *w++;
+        if (Overlap(m_reaches[i], area)) {
+            Draw(m_calls[i], canvas, brushSelected, selected);
         }
     }
 }

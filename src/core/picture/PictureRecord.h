@@ -19,7 +19,7 @@ public:
 
     void SetTextHeight(int textHeight) {
         m_textHeight = textHeight;
-        m_reaches.clear();
+        m_indexed = false;
     }
     // Forgets every call, keeping the memory for the next picture.
     void Clear();
@@ -55,10 +55,18 @@ private:
     // Every pixel the call can change.
     ViewRect Reach(const Call& call) const;
     bool SameText(const Call& a, const PictureRecord& other, const Call& b) const;
+    void IndexReaches() const;
+    void Draw(const Call& call, ViewCanvas& canvas, bool& brushSelected, Colorref& selected) const;
 
     std::vector<Call> m_calls;
     std::string m_text;
     Colorref m_brush = 0;
     int m_textHeight;
-    mutable std::vector<ViewRect> m_reaches; // Reach() of each call, for replays
+    // For replays, found at the first one of a picture: Reach() of each call, and the
+    // calls by the columns of the picture their reach lies in. A repaint replays many
+    // small areas, most of them within one column, where only a few of the calls reach.
+    mutable bool m_indexed = false;
+    mutable std::vector<ViewRect> m_reaches;
+    mutable std::vector<std::vector<uint32_t>> m_columns;
+    mutable std::vector<uint32_t> m_wide; // the background, text, anything wider
 };
