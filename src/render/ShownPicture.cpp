@@ -12,8 +12,9 @@ namespace {
 // Changed areas are gathered into tiles of this many logical units: one tick moves a few
 // pixels of many bars and markers, and the window system's region of so many small
 // rectangles at different heights would split into hundreds of bands, each repainted
-// and sent to the display on its own.
-constexpr int kTile = 32;
+// and sent to the display on its own. Smaller tiles send fewer pixels in more pieces: at
+// 8, a poll tick of the simulator repaints about a fortieth of the picture.
+constexpr int kTile = 8;
 
 // The tiles that `areas` touch within `bounds`, as rectangles of whole tiles, one per
 // run of touched tiles in a row of tiles, from the top and from the left.

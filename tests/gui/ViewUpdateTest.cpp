@@ -73,10 +73,11 @@ private slots:
         const QRegion painted = watch.regions.first();
         QVERIFY(painted.contains(QPoint(62, 541)));
         QVERIFY(painted.contains(QPoint(62, 599)));
-        // The bar's column and its marker, in tiles of 32: nothing of the log band, of
-        // the other columns or of the free space to the right.
-        QVERIFY2(painted.boundingRect().left() >= 32 && painted.boundingRect().right() < 96,
-                 qPrintable(QString::number(painted.boundingRect().left())));
+        // The bar's column and its marker (x 60 to 68), in tiles of 8: nothing of the log
+        // band, of the neighbouring columns or of the free space to the right.
+        const QRect bounds = painted.boundingRect();
+        QVERIFY2(bounds.left() == 56 && bounds.right() == 71,
+                 qPrintable(QStringLiteral("%1 to %2").arg(bounds.left()).arg(bounds.right())));
         QVERIFY(!painted.contains(QPoint(62, 50)));
         QCOMPARE(Shown(f), Whole(view));
     }
