@@ -208,15 +208,21 @@ void COffscreenDC::FindDirectPixels(bool targetClipped) {
     m_direct.stride = image->bytesPerLine();
 }
 
-bool COffscreenDC::DeviceClip(const QRect& area, QRect* clip) const {
+bool COffscreenDC::DeviceClip(const QRect& area, QRect* clip) {
     *clip = QRect(area.topLeft() * m_direct.scale + m_direct.origin, area.size() * m_direct.scale) &
             m_direct.bounds;
     if (m_direct.system.isEmpty() || clip->isEmpty()) {
         return true;
     }
-    // The areas of a repaint are most often rectangles of the window system's clip.
-    for (const QRect& part : m_direct.system) {
-        if (part.contains(*clip)) {
+    // The areas of a repaint are most often the rectangles of the window system's clip,
+    // in its order: the search starts after the rectangle the last area was in, so that
+    // a repaint of many areas does not search the whole clip for each.
+    const QRect* parts = m_direct.system.cbegin();
+    const int count = m_direct.system.rectCount();
+    for (int k = 0; k < count; ++k) {
+        const int i = (m_direct.nextPart + k) % count;
+        if (parts[i].contains(*clip)) {
+            m_direct.nextPart = (i + 1) % count;
             return true;
         }
     }

@@ -50,6 +50,7 @@ private:
         QPoint origin;           // the device pixel of logical (0, 0)
         QRect bounds;            // the image's pixels
         QRegion system;          // the window system's clip, in device pixels; empty for none
+        int nextPart = 0;        // the rectangle of `system` where the next area is looked for
         QRect clip;              // the device pixels the context may change,
         bool clipIsRect = false; // when they are one rectangle
     };
@@ -61,7 +62,7 @@ private:
     void PreparePainter();
     // The device pixels of `area` that may change, into `clip`; false when they are not
     // one rectangle.
-    bool DeviceClip(const QRect& area, QRect* clip) const;
+    bool DeviceClip(const QRect& area, QRect* clip);
     void FillRectangleDirectly(const ViewRect& r) const;
 
     QImage m_bitmap;
