@@ -28,11 +28,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A user of its own (settings, no session bus) on a display of its own.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
+# A user of its own on a display of its own.
+use_private_home "$work"
 export QT_QPA_PLATFORM=xcb
 start_desktop "$work"
 

@@ -7,6 +7,17 @@
 desktop_server=""
 desktop_manager=""
 
+# A user of its own for the program: settings, data and runtime folders under WORK_DIR,
+# no session bus.
+#   use_private_home WORK_DIR
+use_private_home() {
+    local work=$1
+    export HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data"
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+    unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
+}
+
 start_desktop() {
     local work=$1
     local tool
