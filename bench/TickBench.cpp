@@ -20,6 +20,7 @@
 namespace {
 
 constexpr double kPollPeriodSeconds = 0.120;
+constexpr uint8_t kScanRequest[] = {0xF0, 0x09, 0x2B, 0xF7};
 
 // The window's view without a window: a tick's repaint request is remembered and
 // served by painting into an image, as the paint message after a tick does.
@@ -33,16 +34,20 @@ protected:
     void InvalidateView() override { repaintRequested = true; }
 };
 
+// The view at its busiest strip, with an empty Message log and empty input rings.
+void PrepareLongestStrip(BenchView& view) {
+    MessageLog.Clear();
+    ResetInputRings();
+    view.m_stripLength = 127;
+}
+
 // One poll tick with the simulator's 122-value scan waiting in the rings: decode,
 // send the next request (no output is open), then the paint it causes.
 void BM_TickWithSimulatorScanAndItsPaint(benchmark::State& st) {
-    MessageLog.Clear();
-    ResetInputRings();
     BenchView view;
-    view.m_stripLength = 127;
+    PrepareLongestStrip(view);
     Qz4Model model;
-    const uint8_t request[] = {0xF0, 0x09, 0x2B, 0xF7};
-    const std::vector<uint8_t> scan = model.Respond(request, sizeof request);
+    const std::vector<uint8_t> scan = model.Respond(kScanRequest, sizeof kScanRequest);
     const CallbackEvent event{0, static_cast<uint32_t>(scan.size()), kMimLongData, 0, 0};
     QImage image(1300, 640, QImage::Format_RGB32);
 
@@ -68,15 +73,12 @@ BENCHMARK(BM_TickWithSimulatorScanAndItsPaint)->Unit(benchmark::kMicrosecond);
 // sensors, now and then a key) is decoded, the parts of the picture it changed are found
 // and only those are repainted, into a 32-bit image as the window's backing store.
 void BM_TickWithSimulatorScanAndItsRepaint(benchmark::State& st) {
-    MessageLog.Clear();
-    ResetInputRings();
     BenchView view;
-    view.m_stripLength = 127;
+    PrepareLongestStrip(view);
     Qz4Model model;
-    const uint8_t request[] = {0xF0, 0x09, 0x2B, 0xF7};
     std::vector<std::vector<uint8_t>> scans;
     for (int i = 0; i < 256; ++i) {
-        scans.push_back(model.Respond(request, sizeof request));
+        scans.push_back(model.Respond(kScanRequest, sizeof kScanRequest));
     }
     QImage image(1300, 640, QImage::Format_ARGB32_Premultiplied);
     ShownPicture shown;

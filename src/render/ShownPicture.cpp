@@ -16,15 +16,19 @@ namespace {
 // 8, a poll tick of the simulator repaints about a fortieth of the picture.
 constexpr int kTile = 8;
 
+} // namespace
+
 // The tiles that `areas` touch within `bounds`, as rectangles of whole tiles, one per
-// run of touched tiles in a row of tiles, from the top and from the left.
-QRegion TiledRegion(const std::vector<ViewRect>& areas, const QRect& bounds) {
+// run of touched tiles in a row of tiles, from the top and from the left. Its buffers
+// are kept from one tick to the next.
+QRegion ShownPicture::TiledRegion(const std::vector<ViewRect>& areas, const QRect& bounds) {
     const int columns = (bounds.width() + kTile - 1) / kTile;
     const int rows = (bounds.height() + kTile - 1) / kTile;
     if (columns <= 0 || rows <= 0) {
         return {};
     }
-    std::vector<uint8_t> touched(static_cast<size_t>(columns) * rows, 0);
+    std::vector<uint8_t>& touched = m_touched;
+    touched.assign(static_cast<size_t>(columns) * rows, 0);
     for (const ViewRect& a : areas) {
         const int left = std::max(a.left, bounds.left()) - bounds.left();
         const int top = std::max(a.top, bounds.top()) - bounds.top();
@@ -38,7 +42,8 @@ QRegion TiledRegion(const std::vector<ViewRect>& areas, const QRect& bounds) {
                         (right - 1) / kTile - left / kTile + 1, uint8_t{1});
         }
     }
-    std::vector<QRect> runs;
+    std::vector<QRect>& runs = m_runs;
+    runs.clear();
     for (int row = 0; row < rows; ++row) {
         const uint8_t* tiles = touched.data() + static_cast<size_t>(row) * columns;
         for (int column = 0; column < columns;) {
@@ -61,8 +66,6 @@ QRegion TiledRegion(const std::vector<ViewRect>& areas, const QRect& bounds) {
     region.setRects(runs.data(), static_cast<int>(runs.size()));
     return region;
 }
-
-} // namespace
 
 QRegion ShownPicture::Update(const ScannerState& state, const QRect& bounds, int textHeight) {
     m_next.SetTextHeight(textHeight);

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QRegion>
 
+#include <cstdint>
 #include <vector>
 
 struct ScannerState;
@@ -23,7 +24,11 @@ public:
     const PictureRecord& Picture() const { return m_shown; }
 
 private:
+    QRegion TiledRegion(const std::vector<ViewRect>& areas, const QRect& bounds);
+
     PictureRecord m_shown;
     PictureRecord m_next;
     std::vector<ViewRect> m_changed;
+    std::vector<uint8_t> m_touched; // of TiledRegion: a flag per tile
+    std::vector<QRect> m_runs;
 };
