@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 namespace {
 
@@ -66,22 +65,18 @@ long InputFile::Read(unsigned char* buffer, size_t size, std::string* error) {
     return static_cast<long>(filled);
 }
 
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
+bool CanReadInputFile(const std::string& path, std::string* error) {
+    if (path == "-") {
+        return true;
+    }
     struct stat status {};
-    if (stat(path.c_str(), &status) != 0) {
-        return std::nullopt;
+    if (stat(path.c_str(), &status) != 0 || access(path.c_str(), R_OK) != 0) {
+        *error = Describe(path, errno);
+        return false;
     }
-    return FileIdentity{static_cast<unsigned long long>(status.st_dev),
-                        static_cast<unsigned long long>(status.st_ino)};
-}
-
-bool SamePlace(const std::string& a, const std::string& b) {
-    const std::optional<FileIdentity> first = IdentityOf(a);
-    const std::optional<FileIdentity> second = IdentityOf(b);
-    if (first && second) {
-        return *first == *second;
+    if (S_ISDIR(status.st_mode)) {
+        *error = Describe(path, EISDIR);
+        return false;
     }
-    std::error_code ignored;
-    return std::filesystem::absolute(a, ignored).lexically_normal() ==
-           std::filesystem::absolute(b, ignored).lexically_normal();
+    return true;
 }

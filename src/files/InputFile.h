@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 
 // One input read as a stream, never held whole: a file, a FIFO, or standard input
@@ -29,14 +28,6 @@ private:
     std::string m_path;
 };
 
-// Which file a path names, by device and inode; nothing when it does not exist.
-struct FileIdentity {
-    unsigned long long device = 0;
-    unsigned long long inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-std::optional<FileIdentity> IdentityOf(const std::string& path);
-
-// Whether two paths name the same file: the same device and inode when both exist,
-// else the same absolute path once "." and ".." are taken out.
-bool SamePlace(const std::string& a, const std::string& b);
+// Whether `path` could be opened and read, found out without holding it open, so that
+// a missing input is reported before any work and inputs are then opened one by one.
+bool CanReadInputFile(const std::string& path, std::string* error);

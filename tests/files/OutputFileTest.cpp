@@ -1,19 +1,24 @@
 // Where an output's bytes go, and what becomes of what was there.
 
 #include "files/OutputFile.h"
+#include "files/FilePaths.h"
 #include "files/InputFile.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -81,7 +86,124 @@ TEST(OutputFile, ANewFileOrTheUsersOwnIsReplacedWholeAndKeepsItsBits) {
     const std::string latin1 = folder / "r\xe9sum\xe9.wtt";
     ASSERT_TRUE(WriteOutputFile(latin1, "bytes", &error)) << error;
     EXPECT_EQ(Read(latin1), "bytes");
-    EXPECT_EQ(folder.Count(), 4u); // no temporary file left beside them
+
+    // A name as long as names go, made and then replaced.
+    const std::string longest = folder / std::string(255, 'n');
+    ASSERT_TRUE(WriteOutputFile(longest, "first", &error)) << error;
+    ASSERT_TRUE(WriteOutputFile(longest, "second", &error)) << error;
+    EXPECT_EQ(Read(longest), "second");
+    EXPECT_EQ(folder.Count(), 5u); // no temporary file left beside them
+
+    if (Root()) {
+        // A shared report keeps the group it was given, and its set-group-id bit.
+        const std::string shared = folder / "shared.wtt";
+        Write(shared, "old");
+        ASSERT_EQ(chown(shared.c_str(), 0, kNobody), 0);
+        ASSERT_EQ(chmod(shared.c_str(), 02664), 0);
+        ASSERT_TRUE(WriteOutputFile(shared, "new", &error)) << error;
+        EXPECT_EQ(Read(shared), "new");
+        EXPECT_EQ(StatusOf(shared).st_gid, kNobody);
+        EXPECT_EQ(StatusOf(shared).st_mode & 07777, 02664u);
+    }
+}
+
+// Standard output pointed at a file for the length of a test.
+class StandardOutputInto {
+public:
+    explicit StandardOutputInto(const std::string& path)
+        : m_saved((std::fflush(stdout), dup(STDOUT_FILENO))) {
+        const int file = open(path.c_str(), O_WRONLY | O_APPEND);
+        dup2(file, STDOUT_FILENO);
+        close(file);
+    }
+    ~StandardOutputInto() {
+        std::fflush(stdout);
+        dup2(m_saved, STDOUT_FILENO);
+        close(m_saved);
+    }
+    StandardOutputInto(const StandardOutputInto&) = delete;
+    StandardOutputInto& operator=(const StandardOutputInto&) = delete;
+
+private:
+    int m_saved;
+};
+
+struct DescriptorCase {
+    const char* name;
+    std::string (*output)(const std::string& history); // the name the output is given
+};
+
+class OutputFileOnStandardOutput : public ::testing::TestWithParam<DescriptorCase> {};
+
+// `... --report /dev/stdout >> history.log`: the shell's file is added to, in order
+// with what the program printed, never replaced.
+TEST_P(OutputFileOnStandardOutput, IsWrittenThroughTheDescriptorAfterWhatWasPrinted) {
+    Folder folder;
+    const std::string history = folder / "history.log";
+    Write(history, "kept\n");
+    ASSERT_EQ(symlink(history.c_str(), (folder / "link").c_str()), 0);
+    const ino_t inode = StatusOf(history).st_ino;
+    std::string error;
+    bool written = false;
+    {
+        StandardOutputInto redirected(history);
+        std::fputs("printed\n", stdout); // still in the stream's buffer
+        written = WriteOutputFile(GetParam().output(history), "report\n", &error);
+    }
+    ASSERT_TRUE(written) << error;
+    EXPECT_EQ(Read(history), "kept\nprinted\nreport\n");
+    EXPECT_EQ(StatusOf(history).st_ino, inode);
+    EXPECT_EQ(folder.Count(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, OutputFileOnStandardOutput,
+    ::testing::Values(
+        DescriptorCase{"DevStdout", [](const std::string&) { return std::string("/dev/stdout"); }},
+        DescriptorCase{"DevFd1", [](const std::string&) { return std::string("/dev/fd/1"); }},
+        DescriptorCase{"ProcSelfFd1",
+                       [](const std::string&) { return std::string("/proc/self/fd/1"); }},
+        DescriptorCase{
+            "ProcPidFd1",
+            [](const std::string&) { return "/proc/" + std::to_string(getpid()) + "/fd/1"; }},
+        DescriptorCase{"TheFileItself", [](const std::string& history) { return history; }},
+        DescriptorCase{"ALinkToTheFile",
+                       [](const std::string& history) {
+                           return history.substr(0, history.rfind('/')) + "/link";
+                       }}),
+    [](const ::testing::TestParamInfo<DescriptorCase>& info) { return info.param.name; });
+
+// A write killed at any moment leaves the old file or the new one, and nothing beside.
+TEST(OutputFile, AWriteKilledAnywhereLeavesNoTemporaryFile) {
+    Folder folder;
+    const std::string target = folder / "big.wtt";
+    Write(target, "old");
+    const std::string bytes(4 << 20, 'b');
+    for (int round = 0; round < 5; ++round) {
+        int started[2];
+        ASSERT_EQ(pipe(started), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(started[0]);
+            std::string error;
+            for (int i = 0;; ++i) {
+                WriteOutputFile(target, bytes, &error);
+                if (i == 0) {
+                    [[maybe_unused]] const ssize_t told = write(started[1], "", 1);
+                }
+            }
+        }
+        close(started[1]);
+        char told = 0;
+        ASSERT_EQ(read(started[0], &told, 1), 1); // one whole write is done
+        close(started[0]);
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_EQ(folder.Count(), 1u) << "round " << round;
+        EXPECT_EQ(Read(target), bytes);
+    }
 }
 
 TEST(OutputFile, AFailureSaysWhichPathAndLeavesNothing) {
@@ -174,6 +296,19 @@ TEST(OutputFile, ALinkIsFollowedOnlyWhereTheKernelWouldFollowIt) {
     EXPECT_EQ(Read(victim), "precious");
     EXPECT_TRUE(S_ISLNK(StatusOf(planted).st_mode));
 
+    // Nor is a planted link to a folder followed on the way to the file.
+    Folder victims(0755);
+    Write(victims / "v.txt", "precious");
+    const std::string plantedFolder = shared / "ld";
+    ASSERT_EQ(symlink(victims.Path().c_str(), plantedFolder.c_str()), 0);
+    ASSERT_EQ(lchown(plantedFolder.c_str(), kNobody, kNobody), 0);
+    EXPECT_FALSE(CanWriteOutputFile(plantedFolder + "/v.txt", &error));
+    EXPECT_FALSE(WriteOutputFile(plantedFolder + "/v.txt", "attack", &error));
+    EXPECT_NE(error.find("is not followed"), std::string::npos) << error;
+    EXPECT_FALSE(WriteOutputFile(plantedFolder + "/../x/../ld/new.txt", "attack", &error));
+    EXPECT_EQ(Read(victims / "v.txt"), "precious");
+    EXPECT_EQ(victims.Count(), 1u);
+
     // The same link in a folder that is not shared is the folder owner's business.
     Folder unshared(0755);
     const std::string other = unshared / "report.wtt";
@@ -206,6 +341,16 @@ TEST(InputFile, ReadsInWholeEventsFromAFileOrAFifo) {
                               "/capture.syx"));
     EXPECT_TRUE(SamePlace(folder / "a/../new.wtt", folder / "new.wtt"));
     EXPECT_FALSE(SamePlace(folder / "capture.syx", folder / "other.syx"));
+    // Two new files, one named through a link to its folder.
+    ASSERT_EQ(symlink(folder.Path().c_str(), (folder / "here").c_str()), 0);
+    EXPECT_TRUE(SamePlace(folder / "here/new.wtt", folder / "new.wtt"));
+    // A device takes any number of outputs.
+    EXPECT_FALSE(SamePlace("/dev/null", "/dev/null"));
+
+    EXPECT_TRUE(CanReadInputFile(folder / "capture.syx", &error)) << error;
+    EXPECT_TRUE(CanReadInputFile("-", &error)) << error;
+    EXPECT_FALSE(CanReadInputFile(folder / "missing.syx", &error));
+    EXPECT_FALSE(CanReadInputFile(folder.Path(), &error));
 }
 
 } // namespace
