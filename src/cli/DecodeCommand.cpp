@@ -19,16 +19,13 @@ ExitStatus RunDecode(const CliArguments& arguments) {
         return ExitStatus::Usage;
     }
 
-    // Every input is opened before any is read, so that a missing one is reported
-    // before the work; each is then read as a stream, never held whole.
-    std::vector<InputFile> inputs;
+    // Every input is checked before any is read, so that a missing one is reported
+    // before the work; each is then opened in its turn and read as a stream, so that
+    // neither memory nor open files grow with their number.
     bool readable = true;
     for (const std::string& path : arguments.files) {
-        InputFile input;
         std::string error;
-        if (input.Open(path, &error)) {
-            inputs.push_back(std::move(input));
-        } else {
+        if (!CanReadInputFile(path, &error)) {
             PrintError(error);
             readable = false;
         }
@@ -47,10 +44,16 @@ ExitStatus RunDecode(const CliArguments& arguments) {
         view.OnGetSetupInformation();
     }
     bool allRead = true;
-    for (InputFile& input : inputs) {
+    for (const std::string& path : arguments.files) {
+        InputFile input;
+        std::string error;
+        if (!input.Open(path, &error)) {
+            PrintError(error);
+            allRead = false;
+            continue;
+        }
         unsigned char event[kInputBufferBytes];
         for (;;) {
-            std::string error;
             const long count = input.Read(event, sizeof event, &error);
             if (count < 0) {
                 PrintError(error);

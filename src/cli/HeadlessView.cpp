@@ -25,13 +25,25 @@ void HeadlessView::PlatformKillTimer(uint32_t timerId) {
     }
 }
 
-void HeadlessView::RunTimer(int ticks) {
-    for (int n = 0; n < ticks && m_timerId != 0; ++n) {
-        std::this_thread::sleep_until(m_nextTick);
+int HeadlessView::RunTimer(int ticks, const TimerHooks& hooks) {
+    int delivered = 0;
+    while (delivered < ticks && m_timerId != 0) {
+        if (hooks.waitUntil) {
+            if (!hooks.waitUntil(m_nextTick)) {
+                break;
+            }
+        } else {
+            std::this_thread::sleep_until(m_nextTick);
+        }
         // A late tick does not bring a burst of ticks after it, as with a window timer.
         m_nextTick = std::max(m_nextTick + m_period, std::chrono::steady_clock::now());
         OnTimer(m_timerId);
+        ++delivered;
+        if (hooks.afterTick) {
+            hooks.afterTick(delivered);
+        }
     }
+    return delivered;
 }
 
 void HeadlessView::WaitOnePeriod() const {

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 // The view without a window: the same Scanner state, port choices and monitor as the
 // window program's view, with a plain timer loop on the calling thread in place of
@@ -18,9 +19,17 @@ public:
     HeadlessView(const HeadlessView&) = delete;
     HeadlessView& operator=(const HeadlessView&) = delete;
 
+    // What a run of the timer does between ticks: `waitUntil` waits for a tick's time
+    // and says false to end the run there; `afterTick` is told the ticks so far.
+    struct TimerHooks {
+        std::function<bool(std::chrono::steady_clock::time_point)> waitUntil;
+        std::function<void(int)> afterTick;
+    };
+
     // Delivers `ticks` ticks of the running poll timer to OnTimer, one period apart
-    // counted from the timer's start; stops early when the timer is stopped.
-    void RunTimer(int ticks);
+    // counted from the timer's start; stops early when the timer is stopped or a hook
+    // says so. Returns the ticks delivered.
+    int RunTimer(int ticks, const TimerHooks& hooks = {});
     void WaitOnePeriod() const;
 
     PortDeviceChoice& InPort() { return m_inPort; }

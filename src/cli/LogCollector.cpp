@@ -1,7 +1,9 @@
 #include "cli/LogCollector.h"
 
-#include <cstdio>
-#include <cstring>
+#include "cli/ScanProgress.h"
+#include "cli/StandardOutput.h"
+
+#include <string>
 
 LogCollector::LogCollector(const OutputOptions& output) : m_print(output.jsonPath != "-") {
     MessageLog.SetObserver(this);
@@ -16,8 +18,11 @@ void LogCollector::Flush() {
 }
 
 void LogCollector::OnLineCompleted(const char* text) {
-    if (m_print) {
-        std::fwrite(text, 1, std::strlen(text), stdout);
-        std::fputc('\n', stdout);
+    if (!m_print) {
+        return;
     }
+    if (m_progress != nullptr) {
+        m_progress->Hide();
+    }
+    PrintOut(std::string(text) + '\n');
 }

@@ -3,13 +3,16 @@
 #include "cli/HeadlessView.h"
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"
+#include "cli/ScanProgress.h"
 #include "cli/SessionOutput.h"
+#include "cli/Signals.h"
 #include "decoder/SysexDecoderState.h"
 #include "ports/DeviceLookup.h"
 #include "rtmidi/SystemMidiServices.h"
 #include "scanner/SessionPorts.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -33,6 +36,23 @@ void ClosePorts(HeadlessView& view) {
     view.CloseMidiIn();
     view.CloseMidiOut();
     view.ProcessMidiInput();
+}
+
+// Runs the poll timer for `ticks` ticks, or until SIGINT or SIGTERM ends it early (also
+// one that came while the ports opened); returns the ticks run.
+int Poll(HeadlessView& view, LogCollector& log, int ticks) {
+    ScanProgress progress(ticks);
+    log.SetProgress(&progress);
+    HeadlessView::TimerHooks hooks;
+    hooks.waitUntil = WaitUnlessInterrupted;
+    hooks.afterTick = [&progress](int done) { progress.Show(done); };
+    view.StartPollTimer();
+    const int ticksRun = view.RunTimer(ticks, hooks);
+    ArmScanInterrupt(false);
+    view.StopPollTimer();
+    progress.Hide();
+    log.SetProgress(nullptr);
+    return ticksRun;
 }
 
 } // namespace
@@ -76,6 +96,8 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
     if (!scan.capturePath.empty()) {
         capture.emplace();
     }
+    // From here on, the ports are closed as at a normal end whenever the scan stops.
+    ArmScanInterrupt(true);
     const SessionPortFailure failure =
         OpenSessionPorts(view, devices.inputs, input, devices.outputs, output);
     if (failure != SessionPortFailure::None) {
@@ -105,19 +127,22 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
     if (arguments.setup) {
         view.OnGetSetupInformation();
     }
-    view.StartPollTimer();
-    view.RunTimer(scan.ticks);
-    view.StopPollTimer();
+    const int ticksRun = Poll(view, log, scan.ticks);
     // The reply to the last request arrives within a period; the close ends input.
     view.WaitOnePeriod();
     ClosePorts(view);
-    const ExitStatus status = ProduceOutput(view, log, request);
+    ExitStatus status = ProduceOutput(view, log, request);
     const int32_t errors = MidiErrorCount - errorsBefore;
-    if (errors == 0) {
-        return status;
+    if (errors != 0) {
+        PrintError("the input device '" + EscapedDeviceName(devices.inputs[input]) + "' reported " +
+                   std::to_string(errors) + (errors == 1 ? " MIDI error" : " MIDI errors") +
+                   " during the scan (see the log)");
+        status = MoreSevere(status, ExitStatus::Device);
     }
-    PrintError("the input device '" + EscapedDeviceName(devices.inputs[input]) + "' reported " +
-               std::to_string(errors) + (errors == 1 ? " MIDI error" : " MIDI errors") +
-               " during the scan (see the log)");
-    return MoreSevere(status, ExitStatus::Device);
+    if (const int signal = ScanInterruptSignal(); signal != 0) {
+        PrintError("the scan was interrupted after " + std::to_string(ticksRun) + " of " +
+                   std::to_string(scan.ticks) + " ticks");
+        status = signal == SIGINT ? ExitStatus::Interrupted : ExitStatus::Terminated;
+    }
+    return status;
 }

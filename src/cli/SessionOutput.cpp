@@ -5,7 +5,8 @@
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"
 #include "cli/ScanDocument.h"
-#include "files/InputFile.h"
+#include "cli/StandardOutput.h"
+#include "files/FilePaths.h"
 #include "files/OutputFile.h"
 #include "ports/InputRings.h"
 #include "render/ViewPicture.h"
@@ -29,7 +30,7 @@ double ParseDecimal(const std::string& text) {
 }
 
 void Print(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    PrintOut(text);
 }
 
 void PrintNumbers(const char* name, const uint8_t* values, int count) {
@@ -43,17 +44,19 @@ void PrintNumbers(const char* name, const uint8_t* values, int count) {
 }
 
 void PrintState(const ScannerState& state) {
-    std::printf("scanCount %d\nscanLength %d\nstripLength %d\n", state.m_scanCount,
-                state.m_scanLength, static_cast<int>(state.m_stripLength));
+    Print("scanCount " + std::to_string(state.m_scanCount) + "\nscanLength " +
+          std::to_string(state.m_scanLength) + "\nstripLength " +
+          std::to_string(static_cast<int>(state.m_stripLength)) + "\n");
     PrintNumbers("values", state.m_values, ScannerState::kValues);
     PrintNumbers("calibLow", state.m_calibLow, ScannerState::kValues);
     PrintNumbers("calibHigh", state.m_calibHigh, ScannerState::kValues);
-    std::printf("inputLost %u %u\n", InputBytesLost.load(), InputEventsLost.load());
+    Print("inputLost " + std::to_string(InputBytesLost.load()) + " " +
+          std::to_string(InputEventsLost.load()) + "\n");
 }
 
 void PrintStats(const StripStatsMonitor& monitor) {
     for (const auto& [label, text] : monitor.LabelledFields()) {
-        std::printf("%s: %s\n", label.c_str(), text.c_str());
+        Print(label + ": " + text + "\n");
     }
 }
 
@@ -158,8 +161,8 @@ std::string OutputPathConflict(const OutputRequest& request,
             }
         }
         for (const std::string& input : inputs) {
-            const std::optional<FileIdentity> read = IdentityOf(input);
-            if (input != "-" && read && read == IdentityOf(*outputs[i].second)) {
+            const std::optional<FileIdentity> read = InputIdentity(input);
+            if (read && !read->characterDevice && *read == OutputIdentity(*outputs[i].second)) {
                 return std::string(outputs[i].first) + " '" + *outputs[i].second +
                        "' would replace the input '" + input + "'";
             }
@@ -219,7 +222,6 @@ ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequ
             Print(histogram);
         }
     }
-    std::fflush(stdout);
 
     if (!output.reportPath.empty()) {
         filesWritten = WriteFile(output.reportPath, report) && filesWritten;

@@ -33,7 +33,9 @@ ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequ
 
 // Empty when every output has a file of its own and none is one of `inputs`; else a
 // usage error that names the clash (two outputs found to be one file by device and
-// inode, or by their absolute path while they don't exist yet).
+// inode, or by where they would be made while they don't exist yet; "-" among the
+// inputs is standard input's file). Character devices such as /dev/null may take any
+// number of outputs.
 std::string OutputPathConflict(const OutputRequest& request,
                                const std::vector<std::string>& inputs);
 

@@ -5,10 +5,12 @@
 #include "cli/CliHelp.h"
 #include "cli/Commands.h"
 #include "cli/Messages.h"
+#include "cli/Signals.h"
+#include "cli/StandardOutput.h"
+#include "files/StandardDescriptors.h"
 
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,11 +19,11 @@ namespace {
 
 ExitStatus Run(const CliArguments& arguments) {
     if (arguments.help) {
-        std::fputs(HelpText(arguments.command).c_str(), stdout);
+        PrintOut(HelpText(arguments.command));
         return ExitStatus::Success;
     }
     if (arguments.version) {
-        std::printf("wintesseltest-cli %s\n", WT_VERSION);
+        PrintOut(std::string("wintesseltest-cli ") + WT_VERSION + "\n");
         return ExitStatus::Success;
     }
     switch (arguments.command) {
@@ -41,10 +43,10 @@ ExitStatus Run(const CliArguments& arguments) {
 // device gives a message and status 4. A reader that went away (`| head -1`) ends the
 // program quietly, by the signal, as Unix tools end.
 ExitStatus CheckStandardOutput(ExitStatus status) {
-    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+    const int code = StandardOutputError();
+    if (code == 0) {
         return status;
     }
-    const int code = errno;
     if (code == EPIPE) {
         std::signal(SIGPIPE, SIG_DFL);
         std::raise(SIGPIPE);
@@ -56,8 +58,13 @@ ExitStatus CheckStandardOutput(ExitStatus status) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything can open a file and take one of their numbers.
+    if (ReopenClosedStandardDescriptors().output) {
+        NoteStandardOutputClosedAtStart();
+    }
     // A library may have ignored it; a closed pipe should end us as it ends any tool.
     std::signal(SIGPIPE, SIG_DFL);
+    InstallSignalHandlers();
     const ParsedArguments parsed =
         ParseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {

@@ -217,10 +217,71 @@ TEST(CliFiles, OutputsThatAreOneFileOrAnInputAreRefusedBeforeAnyWork) {
     EXPECT_EQ(overInput.err, "wintesseltest-cli: --report '" + spelledOtherwise +
                                  "' would replace the input '" + input + "'\n");
     EXPECT_EQ(captureOverJson.status, 2);
+
+    // `decode - --report in.syx < in.syx`: standard input is the file it is.
+    CliEnvironment fromInput;
+    fromInput.stdinPath = input;
+    const CliRun overStandardInput = RunCli({"decode", "--report", input, "-"}, fromInput);
+    EXPECT_EQ(overStandardInput.status, 2);
+    EXPECT_EQ(overStandardInput.err,
+              "wintesseltest-cli: --report '" + input + "' would replace the input '-'\n");
+
+    // Two new files, one named through a link to their folder.
+    ASSERT_EQ(symlink(dir.Path().c_str(), (dir / "here").c_str()), 0);
+    const CliRun throughLink =
+        RunCli({"decode", input, "--report", dir / "new.wtt", "--json", dir / "here/new.wtt"});
+    EXPECT_EQ(throughLink.status, 2) << throughLink.err;
+
+    // The usual way to throw outputs away.
+    const CliRun discarded = RunCli(
+        {"decode", input, "--report", "/dev/null", "--png", "/dev/null", "--json", "/dev/null"});
+    EXPECT_EQ(discarded.status, 0) << discarded.err;
+
     EXPECT_EQ(ReadBytes(input), std::string("\xF0\x09\x15\x00\x0A\xF7", 6));
     std::vector<std::string> names = dir.Names();
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"alias.syx", "in.syx"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"alias.syx", "here", "in.syx"}));
+}
+
+// What the shell set up is the user's: `>> history.log` is added to, `>&-` is an error
+// that no file of the program's can take the place of.
+TEST(CliFiles, TheShellsDescriptorsAreWrittenThroughAndAClosedOneIsAnError) {
+    TempDir dir;
+    const std::string capture = dir / "capture.syx";
+    WriteBytes(capture, Concat({ScanFrame({10}), ScanFrame({11}), ScanFrame({9})}));
+    const CliRun plain = RunCli({"decode", capture, "--stats", "--report", dir / "plain.wtt"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    const std::string report = ReadBytes(dir / "plain.wtt");
+    ASSERT_FALSE(report.empty());
+
+    for (const std::string name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+        const std::string history = dir / "history.log";
+        std::ofstream(history, std::ios::binary) << "an earlier run\n";
+        CliEnvironment append;
+        append.stdoutPath = history;
+        append.stdoutAppend = true;
+        const CliRun run = RunCli({"decode", capture, "--stats", "--report", name}, append);
+        EXPECT_EQ(run.status, 0) << name << ": " << run.err;
+        EXPECT_EQ(ReadBytes(history), "an earlier run\n" + plain.out + report) << name;
+    }
+
+    CliEnvironment into;
+    into.stdoutPath = dir / "out.json";
+    std::ofstream(into.stdoutPath) << "";
+    const CliRun json = RunCli({"decode", capture, "--json", "/dev/stdout", "--stats"}, into);
+    EXPECT_EQ(json.status, 0) << json.err;
+    const std::string written = ReadBytes(into.stdoutPath);
+    ASSERT_EQ(written.rfind(plain.out, 0), 0u) << written; // the log and figures first
+    EXPECT_EQ(written.substr(plain.out.size()).rfind("{\n  \"format\"", 0), 0u) << written;
+
+    CliEnvironment closed;
+    closed.stdoutClosedAtStart = true;
+    const CliRun withoutOutput =
+        RunCli({"decode", capture, "--stats", "--report", dir / "closed.wtt"}, closed);
+    EXPECT_EQ(withoutOutput.status, 4);
+    EXPECT_EQ(withoutOutput.err, "wintesseltest-cli: can't write standard output: " +
+                                     std::string(std::strerror(EBADF)) + "\n");
+    EXPECT_EQ(ReadBytes(dir / "closed.wtt"), report);
 }
 
 TEST(CliFiles, DecodeReadsAFifoAndStandardInputAsStreams) {

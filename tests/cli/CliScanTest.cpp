@@ -2,6 +2,10 @@
 #include "GermanLocale.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <csignal>
+#include <cstdlib>
 
 namespace {
 
@@ -37,11 +41,61 @@ TEST(CliScan, SimulatorScanEndsWithOneScanPerTickAndThePortAndUnprepareLines) {
         RunCli({"scan", "--ticks", "12", "--period", "5", "--sim-sensors", "30", "--state"});
 
     EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, ""); // no progress line into a pipe
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5), kSimulatorPortLines);
     EXPECT_EQ(lines[5], "scanCount 12");
     EXPECT_EQ(lines[6], "scanLength 30");
+}
+
+// A reader of the pipe has each log line the moment it is complete, the two-piece
+// "Out Open" line included; SIGTERM then ends the long scan with what it gathered.
+TEST(CliScan, LogLinesReachAPipeAsTheyCompleteAndSigtermEndsTheScanWithItsOutputs) {
+    TempDir dir;
+    LiveCli scan(
+        {"scan", "--ticks", "100000", "--period", "2", "--stats", "--json", dir / "scan.json"});
+
+    ASSERT_TRUE(scan.WaitForOutput(kSimulatorPortLines[1] + "\n")) << scan.SoFar().err;
+    EXPECT_FALSE(scan.Exited()); // 200 s of scanning are still ahead
+    scan.Signal(SIGTERM);
+    const CliRun run = scan.Finish();
+
+    EXPECT_EQ(run.status, 143);
+    EXPECT_EQ(LinesStartingWith(run.out, "In Close"),
+              std::vector<std::string>{kSimulatorPortLines[2]});
+    EXPECT_EQ(LinesStartingWith(run.out, "Number Of Scans").size(), 1u) << run.out;
+    EXPECT_NE(run.err.find("wintesseltest-cli: the scan was interrupted after "), std::string::npos)
+        << run.err;
+    EXPECT_EQ(nlohmann::json::parse(ReadBytes(dir / "scan.json"))["verdict"], "pass");
+}
+
+// Ctrl+C at a terminal: the progress shows on standard error, and what was gathered is
+// still closed and written out; the status says it was interrupted.
+TEST(CliScan, CtrlCAtATerminalKeepsWhatWasGatheredAndEndsWith130) {
+    TempDir dir;
+    LiveCli scan({"scan", "--ticks", "1000000", "--period", "2", "--sim-sensors", "30", "--json",
+                  dir / "scan.json", "--report", dir / "scan.wtt"},
+                 true);
+
+    ASSERT_TRUE(scan.WaitForError("scan: 5 of 1000000 ticks")) << scan.SoFar().err;
+    scan.Signal(SIGINT);
+    const CliRun run = scan.Finish();
+
+    EXPECT_EQ(run.status, 130);
+    EXPECT_NE(run.err.find("\r\x1b[K"), std::string::npos); // the line is taken away
+    const std::string said = "the scan was interrupted after ";
+    const size_t at = run.err.find(said);
+    ASSERT_NE(at, std::string::npos) << run.err;
+    const int ticks = std::atoi(run.err.c_str() + at + said.size());
+    EXPECT_GE(ticks, 5);
+    EXPECT_NE(run.err.find(std::to_string(ticks) + " of 1000000 ticks"), std::string::npos);
+    const nlohmann::json document = nlohmann::json::parse(ReadBytes(dir / "scan.json"));
+    EXPECT_GE(document["scanCount"].get<int>(), ticks - 1);
+    EXPECT_LE(document["scanCount"].get<int>(), ticks);
+    EXPECT_FALSE(ReadBytes(dir / "scan.wtt").empty());
+    EXPECT_EQ(LinesStartingWith(run.out, "Out Close"),
+              std::vector<std::string>{kSimulatorPortLines[3]});
 }
 
 TEST(CliScan, CaptureDecodedAgainRebuildsStateStatisticsAndReport) {

@@ -73,8 +73,15 @@ struct Collector : MessageLogTable::LineObserver {
 TEST_F(MessageLogTest, ObserverSeesEveryCompletedLineWholeAcrossWrapAndClear) {
     Collector collector;
     MessageLog.SetObserver(&collector);
-    MessageLog.Append("Out Open %s ", "A");
+    MessageLog.AppendFirstPiece("Out Open %s ", "A");
+    EXPECT_TRUE(collector.lines.empty()); // half a line is not told
     MessageLog.AppendToLast("ok");
+    ASSERT_EQ(collector.lines.size(), 1u); // told whole, before any next line starts
+    MessageLog.AppendFirstPiece("In Open FAILED  ");
+    MessageLog.Append("%d", 0);
+    ASSERT_EQ(collector.lines.size(), 3u); // a lone first piece, and a line at once
+    EXPECT_EQ(collector.lines[1], "In Open FAILED  ");
+    collector.lines.erase(collector.lines.begin() + 1, collector.lines.end());
     for (int i = 0; i < 520; ++i) {
         MessageLog.Append("%d", i);
     }

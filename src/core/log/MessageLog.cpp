@@ -20,19 +20,34 @@ char* MessageLogTable::BeginLine() {
     return LogLines[LogCount & (kLines - 1)];
 }
 
-void MessageLogTable::Append(const char* format, ...) {
+void MessageLogTable::AppendFormatted(bool complete, const char* format, va_list args) {
     char* line = BeginLine();
+    CLocaleVsnprintf(line, kLineBytes, format, args);
+    ++LogCount;
+    if (complete) {
+        NotifyNewest();
+    }
+}
+
+void MessageLogTable::Append(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    CLocaleVsnprintf(line, kLineBytes, format, args);
+    AppendFormatted(true, format, args);
     va_end(args);
-    ++LogCount;
+}
+
+void MessageLogTable::AppendFirstPiece(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    AppendFormatted(false, format, args);
+    va_end(args);
 }
 
 void MessageLogTable::AppendText(const char* text) {
     char* line = BeginLine();
     std::snprintf(line, kLineBytes, "%s", text);
     ++LogCount;
+    NotifyNewest();
 }
 
 void MessageLogTable::AppendToLast(const char* text) {
@@ -42,6 +57,7 @@ void MessageLogTable::AppendToLast(const char* text) {
     char* line = LogLines[(LogCount - 1) & (kLines - 1)];
     const size_t used = strnlen(line, kLineBytes - 1);
     std::snprintf(line + used, kLineBytes - used, "%s", text);
+    NotifyNewest();
 }
 
 void MessageLogTable::Clear() {

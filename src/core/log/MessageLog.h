@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 
 // The program's running text journal: a fixed table of lines that the view's
@@ -10,8 +11,9 @@ public:
     static constexpr int kLines = 512;
     static constexpr int kLineBytes = 512;
 
-    // Told of every line once it is complete: when the next line starts, when the
-    // log is cleared, or on FlushObserver. A two-piece line is reported whole.
+    // Told of every line as soon as it is complete: a line at once, a two-piece line
+    // once its second piece is written. A first piece that never gets its second is
+    // told when the next line starts, when the log is cleared, or on FlushObserver.
     class LineObserver {
     public:
         virtual ~LineObserver() = default;
@@ -25,6 +27,8 @@ public:
     void Append(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // Copies the text unchanged (a percent sign is an ordinary character).
     void AppendText(const char* text);
+    // As Append, for a line whose second piece AppendToLast writes next.
+    void AppendFirstPiece(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // Writes the text behind the end of the newest line, so both form one line.
     void AppendToLast(const char* text);
     void Clear();
@@ -38,6 +42,7 @@ public:
 
 private:
     char* BeginLine();
+    void AppendFormatted(bool complete, const char* format, va_list args);
     void NotifyNewest();
 
     LineObserver* m_observer;

@@ -41,7 +41,7 @@ int ScannerView::OpenMidiIn() {
     const MidiResult result =
         services.InOpen(&MidiInHandle, device, MidiInCallback, reinterpret_cast<uintptr_t>(this));
     if (result != MidiResult::NoError) {
-        MessageLog.AppendText("In Open FAILED  ");
+        MessageLog.AppendFirstPiece("In Open FAILED  ");
         AppendResultText(result);
         return 0;
     }
@@ -83,7 +83,7 @@ void ScannerView::OpenMidiOut() {
     MidiServices& services = CurrentMidiServices();
     const uint32_t device = ChosenDevice(m_pOutPortDlg);
     services.OutGetDevCaps(device, &OutputCaps);
-    MessageLog.Append("Out Open %s ", OutputCaps.szPname);
+    MessageLog.AppendFirstPiece("Out Open %s ", OutputCaps.szPname);
     const MidiResult result = services.OutOpen(&MidiOutHandle, device, MidiOutCallback,
                                                reinterpret_cast<uintptr_t>(this));
     m_bOutOpen = result == MidiResult::NoError ? 1 : 0;
@@ -97,7 +97,7 @@ void ScannerView::CloseMidiOut() {
     }
     MidiServices& services = CurrentMidiServices();
     services.OutGetDevCaps(ChosenDevice(m_pOutPortDlg), &OutputCaps);
-    MessageLog.Append("Out Close %s ", OutputCaps.szPname);
+    MessageLog.AppendFirstPiece("Out Close %s ", OutputCaps.szPname);
     const MidiResult result = services.OutClose(MidiOutHandle);
     m_bOutOpen = result != MidiResult::NoError ? 1 : 0;
     AppendResultText(result);
