@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -27,6 +28,12 @@ void ScanProgress::Show(int ticksDone) {
     if (!m_terminal) {
         return;
     }
+    // A fast poll would otherwise keep the terminal busy rewriting one line.
+    const auto now = std::chrono::steady_clock::now();
+    if (m_shown && ticksDone != m_ticks && now - m_lastShown < std::chrono::milliseconds(100)) {
+        return;
+    }
+    m_lastShown = now;
     WriteError(std::string(kRewind) + "wintesseltest-cli: scan: " + std::to_string(ticksDone) +
                " of " + std::to_string(m_ticks) + " ticks");
     m_shown = true;

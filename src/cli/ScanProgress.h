@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 // How far a scan has come, on standard error, on one line that it rewrites; only when
 // standard error is a terminal, never into a pipe or a file.
 class ScanProgress {
@@ -17,4 +19,5 @@ private:
     int m_ticks = 0;
     bool m_terminal = false;
     bool m_shown = false;
+    std::chrono::steady_clock::time_point m_lastShown;
 };

@@ -282,6 +282,15 @@ TEST(CliFiles, TheShellsDescriptorsAreWrittenThroughAndAClosedOneIsAnError) {
     EXPECT_EQ(withoutOutput.err, "wintesseltest-cli: can't write standard output: " +
                                      std::string(std::strerror(EBADF)) + "\n");
     EXPECT_EQ(ReadBytes(dir / "closed.wtt"), report);
+
+    // While it runs, descriptor 1 is /dev/null, which no file of the program's or of a
+    // MIDI library's can take from it.
+    LiveCli scan({"scan", "--ticks", "100000", "--period", "2"}, true, closed);
+    ASSERT_TRUE(scan.WaitForError(" 1 of 100000 ticks")) << scan.SoFar().err;
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(scan.Pid()) + "/fd/1"),
+              "/dev/null");
+    scan.Signal(SIGINT);
+    EXPECT_EQ(scan.Finish().status, 130);
 }
 
 TEST(CliFiles, DecodeReadsAFifoAndStandardInputAsStreams) {

@@ -155,7 +155,8 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliEnvironment&
 // standard error through a pipe or, as a person at a terminal has it, a terminal.
 class LiveCli {
 public:
-    explicit LiveCli(const std::vector<std::string>& args, bool errorOnTerminal = false) {
+    explicit LiveCli(const std::vector<std::string>& args, bool errorOnTerminal = false,
+                     const CliEnvironment& environment = {}) {
         int out[2] = {-1, -1};
         int err[2] = {-1, -1};
         if (pipe(out) != 0) {
@@ -170,7 +171,7 @@ public:
         } else if (pipe(err) != 0) {
             return;
         }
-        m_pid = StartCli(args, {}, {}, out[1], err[1], {out[0], err[0]});
+        m_pid = StartCli(args, environment, {}, out[1], err[1], {out[0], err[0]});
         close(out[1]);
         close(err[1]);
         m_fds[0] = out[0];
@@ -185,10 +186,15 @@ public:
     LiveCli(const LiveCli&) = delete;
     LiveCli& operator=(const LiveCli&) = delete;
 
-    // Reads until `text` has appeared on standard output (or standard error).
+    // Reads until `text` has appeared on standard output (or standard error), or
+    // until `seen` says so of what came so far.
     bool WaitForOutput(const std::string& text) { return WaitFor(m_run.out, text); }
     bool WaitForError(const std::string& text) { return WaitFor(m_run.err, text); }
+    template <typename Seen> bool WaitUntil(Seen seen) {
+        return ReadCli(m_fds, &m_run, [&] { return seen(m_run); }) && seen(m_run);
+    }
     const CliRun& SoFar() const { return m_run; }
+    pid_t Pid() const { return m_pid; }
     // Whether it has ended, leaving it to Finish to collect.
     bool Exited() const {
         siginfo_t info{};
