@@ -314,6 +314,19 @@ TEST(CliFiles, DecodeReadsAFifoAndStandardInputAsStreams) {
     EXPECT_EQ(fromFifo.out, fromFile.out);
     EXPECT_EQ(fromStdin.status, 0) << fromStdin.err;
     EXPECT_EQ(fromStdin.out, fromFile.out);
+
+    // More inputs than the program may hold open at once: one is open at a time.
+    std::vector<std::string> many{"decode", "--stats"};
+    for (int i = 0; i < 100; ++i) {
+        const std::string path = dir / ("part" + std::to_string(i) + ".syx");
+        WriteBytes(path, ScanFrame({static_cast<uint8_t>(i % 3 + 9)}));
+        many.push_back(path);
+    }
+    CliEnvironment fewFiles;
+    fewFiles.openFiles = 40;
+    const CliRun manyInputs = RunCli(many, fewFiles);
+    EXPECT_EQ(manyInputs.status, 0) << manyInputs.err;
+    EXPECT_NE(manyInputs.out.find("Number Of Scans: 100"), std::string::npos) << manyInputs.out;
 }
 
 TEST(CliFiles, AStandardOutputThatFailsIsAnErrorAndAClosedPipeEndsQuietly) {

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +32,7 @@ struct CliEnvironment {
     bool stdoutAppend = false;        // `>> stdoutPath` rather than `> stdoutPath`
     bool stdoutClosed = false;        // a reader that has gone away: the pipe's end is closed
     bool stdoutClosedAtStart = false; // `>&-`: the program starts without descriptor 1
+    rlim_t openFiles = 0;             // `ulimit -n`, when not 0
 };
 
 // Starts the program with `args`, from `directory` when not empty, its standard output
@@ -78,6 +80,10 @@ inline pid_t StartCli(const std::vector<std::string>& args, const CliEnvironment
     close(err);
     if (environment.stdoutClosedAtStart) {
         close(STDOUT_FILENO);
+    }
+    if (environment.openFiles != 0) {
+        const rlimit limit{environment.openFiles, environment.openFiles};
+        setrlimit(RLIMIT_NOFILE, &limit);
     }
     std::vector<std::string> all{WT_CLI_PROGRAM};
     all.insert(all.end(), args.begin(), args.end());
