@@ -2,6 +2,7 @@
 // across a real MIDI server. Its ports are RtMidi's virtual ports, but for the input
 // on JACK, which is a JACK port of its own.
 
+#include "ports/DeviceLookup.h"
 #include "rtmidi/JackMidiReceiver.h"
 #include "rtmidi/JackServerWatch.h"
 #include "rtmidi/RtMidiApi.h"
@@ -132,7 +133,8 @@ bool OpenInput(RtMidi::Api api, const std::string& name, RequestQueue* queue, Re
         return false;
     }
     if (!input->jack->RegisterPort(name + " in")) {
-        std::fprintf(stderr, "qz4sim: JACK refused the port '%s in'\n", name.c_str());
+        std::fprintf(stderr, "qz4sim: JACK refused the port '%s in'\n",
+                     EscapedDeviceName(name).c_str());
         return false;
     }
     return true;
@@ -168,9 +170,10 @@ int main(int argc, char** argv) {
 
         std::signal(SIGINT, OnSignal);
         std::signal(SIGTERM, OnSignal);
+        // The name is the user's, and reaches a terminal or a reader of this line.
+        const std::string name = EscapedDeviceName(arguments.name);
         std::printf("qz4sim: ready on %s: requests to '%s in', replies from '%s out'\n",
-                    RtMidi::getApiDisplayName(api).c_str(), arguments.name.c_str(),
-                    arguments.name.c_str());
+                    RtMidi::getApiDisplayName(api).c_str(), name.c_str(), name.c_str());
         std::fflush(stdout);
 
         Qz4Model model(arguments.simulator);

@@ -83,6 +83,14 @@ INSTANTIATE_TEST_SUITE_P(
                    "'256' for '--max-sensor-swing'"},
         StatusCase{"SensorRmsNotANumber", Scan({"--max-sensor-rms", "-1"}), 2,
                    "'-1' for '--max-sensor-rms'"},
+        // Paths and arguments reach standard error with their control characters escaped.
+        StatusCase{"PathWithControlCharacters",
+                   {"decode", "@no\x1b]0;title\x07"
+                              "back\\slash\x9b.syx"},
+                   4,
+                   R"(can't read '[^']*/no\\x1b\]0;title\\x07back\\slash\\x9b\.syx')"},
+        StatusCase{"ArgumentWithControlCharacters", Scan({"--in", "box\x1b[2J"}), 3,
+                   R"(no input device matches 'box\\x1b\[2J')"},
         // Limits are quoted as they were written.
         StatusCase{"SwingAboveLimit", Scan({"--max-swing", "000"}), 1,
                    "^wintesseltest-cli: Max Deviation Swing: [0-9]+ exceeds 000\n$"},
