@@ -379,6 +379,9 @@ ParsedArguments ParseCliArguments(const std::vector<std::string>& args) {
     }
     if (first == "--version") {
         arguments.version = true;
+        if (args.size() > 1) {
+            parsed.error = "unexpected argument '" + args[1] + "'";
+        }
         return parsed;
     }
     if (first == "ports") {

@@ -131,6 +131,11 @@ INSTANTIATE_TEST_SUITE_P(
                    R"(can't read '[^']*/no\\x1b\]0;title\\x07back\\slash\\x9b\.syx')"},
         StatusCase{"ArgumentWithControlCharacters", Scan({"--in", "box\x1b[2J"}), 3,
                    R"(no input device matches 'box\\x1b\[2J')"},
+        StatusCase{"VersionWithArgument",
+                   {"--version", "extra"},
+                   2,
+                   "^wintesseltest-cli: unexpected argument 'extra'\nTry 'wintesseltest-cli "
+                   "--help'.\n$"},
         // Limits are quoted as they were written.
         StatusCase{"SwingAboveLimit", Scan({"--max-swing", "000"}), 1,
                    "^wintesseltest-cli: Max Deviation Swing: [0-9]+ exceeds 000\n$"},
