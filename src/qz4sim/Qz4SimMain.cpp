@@ -13,6 +13,7 @@
 #include <RtMidi.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -57,13 +58,20 @@ struct Arguments {
     SimulatorOptions simulator;
 };
 
+// strtoull gives its largest value for a number past it: a seed of 20 nines is refused,
+// not taken as 18446744073709551615.
 bool ParseNumber(const char* text, unsigned long long max, unsigned long long* value) {
     char* end = nullptr;
     if (text == nullptr || *text < '0' || *text > '9') {
         return false;
     }
+    errno = 0;
     *value = std::strtoull(text, &end, 10);
-    return *end == '\0' && *value <= max;
+    return errno == 0 && *end == '\0' && *value <= max;
+}
+
+bool NumericOption(const std::string& option) {
+    return option == "--sensors" || option == "--seed";
 }
 
 // Returns -1 when the arguments are fine, else the exit status.
@@ -89,8 +97,13 @@ int Parse(int argc, char** argv, Arguments* arguments) {
             arguments->simulator.sensors = static_cast<int>(number);
         } else if (option == "--seed" && ParseNumber(value, UINT64_MAX, &number)) {
             arguments->simulator.seed = number;
+        } else if (NumericOption(option) && value != nullptr) {
+            std::fprintf(stderr, "qz4sim: bad value '%s' for '%s'\n%s",
+                         EscapedControlCharacters(value).c_str(), option.c_str(), kUsage);
+            return 2;
         } else {
-            std::fprintf(stderr, "qz4sim: bad argument '%s'%s\n%s", argv[i],
+            std::fprintf(stderr, "qz4sim: bad argument '%s'%s\n%s",
+                         EscapedControlCharacters(argv[i]).c_str(),
                          value == nullptr ? " (value missing?)" : "", kUsage);
             return 2;
         }

@@ -184,6 +184,28 @@ TEST(CliVersion, TheRunnerAndTheSimulatorSayTheProjectVersion) {
     EXPECT_STREQ(line, "qz4sim " WT_VERSION "\n");
 }
 
+// qz4sim refuses a number past its option's range as it refuses one that is not a
+// number, rather than take the largest it can hold.
+TEST(Qz4simArguments, ANumberOutOfRangeIsBadUsageAndNamed) {
+    CliEnvironment simulator;
+    simulator.program = QZ4SIM_PATH;
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--seed", "99999999999999999999"},
+          std::vector<std::string>{"--seed", "18446744073709551616"},
+          std::vector<std::string>{"--sensors", "1025"},
+          std::vector<std::string>{"--sensors", "99999999999999999999"}}) {
+        const CliRun run = RunCli(args, simulator);
+        EXPECT_EQ(run.status, 2) << args[0] << " " << args[1];
+        EXPECT_EQ(run.err.rfind("qz4sim: bad value '" + args[1] + "' for '" + args[0] + "'\n", 0),
+                  0u)
+            << run.err;
+    }
+    // The largest seed is taken: the run goes on to find no MIDI system.
+    const CliRun largest = RunCli({"--seed", "18446744073709551615"}, simulator);
+    EXPECT_EQ(largest.status, 1) << largest.err;
+}
+
 TEST(CliPorts, WithoutAMidiSystemOnlyTheSimulatorIsListedAndANoteSaysWhy) {
     const CliRun run = RunCli({"ports"});
 

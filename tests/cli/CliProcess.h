@@ -27,6 +27,8 @@ struct CliEnvironment {
     std::string stdinPath;     // standard input from this file or FIFO; else none
     std::string stdoutPath;    // standard output into this file or device; else captured
     bool stdoutClosed = false; // a reader that has gone away: the pipe's end is closed
+    // The runner, or another of the project's programs (QZ4SIM_PATH).
+    std::string program = WT_CLI_PROGRAM;
 };
 
 // Runs the program with `args`, from `directory` when not empty. Without a display,
@@ -71,14 +73,14 @@ inline CliRun RunCli(const std::vector<std::string>& args, const CliEnvironment&
         close(err[0]);
         close(out[1]);
         close(err[1]);
-        std::vector<std::string> all{WT_CLI_PROGRAM};
+        std::vector<std::string> all{environment.program};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (std::string& arg : all) {
             argv.push_back(arg.data());
         }
         argv.push_back(nullptr);
-        execv(WT_CLI_PROGRAM, argv.data());
+        execv(environment.program.c_str(), argv.data());
         _exit(127);
     }
     close(out[1]);
