@@ -38,6 +38,9 @@ void ClosePorts(HeadlessView& view) {
 } // namespace
 
 ExitStatus RunScan(const CliArguments& arguments) {
+    if (!MidiApiVariableValid()) {
+        return ExitStatus::Usage;
+    }
     SystemMidiServices system(arguments.scan.simulator);
     return RunScanOn(system.Services(), system.UnavailableReason(), arguments);
 }

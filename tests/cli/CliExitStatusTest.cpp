@@ -213,3 +213,26 @@ TEST(CliPorts, WithoutAMidiSystemOnlyTheSimulatorIsListedAndANoteSaysWhy) {
     EXPECT_EQ(run.out, "in 0: QZ4 Simulator\nout 0: QZ4 Simulator\n");
     EXPECT_NE(run.err.find("note: "), std::string::npos) << run.err;
 }
+
+// A misspelt API is the user's mistake, not a missing MIDI system.
+TEST(CliPorts, AnUnknownApiInTheVariableIsBadUsageOfPortsAndScanButNotOfDecode) {
+    TempDir dir;
+    WriteBytes(dir / "good.syx", {0xF0, 0x09, 0x15, 0x00, 0x0A, 0xF7});
+    CliEnvironment misspelt;
+    misspelt.set = {{"WINTESSELTEST_MIDI_API", "jakc"}};
+
+    const CliRun ports = RunCli({"ports"}, misspelt);
+    const CliRun scan = RunCli({"scan", "--ticks", "1", "--period", "5"}, misspelt);
+    const CliRun decode = RunCli({"decode", "--stats", dir / "good.syx"}, misspelt);
+
+    const std::string message =
+        "wintesseltest-cli: unknown MIDI API 'jakc' in WINTESSELTEST_MIDI_API (known: ";
+    EXPECT_EQ(ports.status, 2);
+    EXPECT_EQ(ports.out, "");
+    EXPECT_EQ(ports.err.rfind(message, 0), 0u) << ports.err;
+    EXPECT_EQ(scan.status, 2);
+    EXPECT_EQ(scan.out, "");
+    EXPECT_EQ(scan.err.rfind(message, 0), 0u) << scan.err;
+    EXPECT_EQ(decode.status, 0) << decode.err;
+    EXPECT_EQ(decode.err, "");
+}
