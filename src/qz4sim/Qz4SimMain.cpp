@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
 
     const MidiApiChoice choice = ChooseMidiApi(arguments.api);
     if (choice.api == RtMidi::UNSPECIFIED) {
-        std::fprintf(stderr, "qz4sim: %s\n", choice.reason.c_str());
+        std::fprintf(stderr, "qz4sim: %s\n", EscapedControlCharacters(choice.reason).c_str());
         return choice.unknownName ? 2 : 1;
     }
     const RtMidi::Api api = choice.api;
