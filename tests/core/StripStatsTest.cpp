@@ -172,18 +172,13 @@ TEST_P(ShortestText, IsTheShortestDecimalThatReadsBackAsTheSameValue) {
 INSTANTIATE_TEST_SUITE_P(
     FloatsAndDoubles, ShortestText,
     ::testing::Values(
-        ShortestTextCase{"FloatOfTheRmsExample", ShortestFloatText(0.70710677f), "0.70710677"},
         ShortestTextCase{"FloatHalfwayBetweenTwoDecimals", ShortestFloatText(157.015625f),
                          "157.01562"},
-        ShortestTextCase{"WholeFloat", ShortestFloatText(10.0f), "10"},
-        ShortestTextCase{"SmallFloat", ShortestFloatText(1e-7f), "1e-07"},
         ShortestTextCase{"DoubleOfNineDigits", ShortestDoubleText(0.707106768), "0.707106768"},
         ShortestTextCase{"DoubleOfAFloat", ShortestDoubleText(static_cast<double>(0.70710677f)),
                          "0.7071067690849304"},
         ShortestTextCase{"DoublePastTheFloats", ShortestDoubleText(1e300), "1e+300"},
-        ShortestTextCase{"SubnormalDouble", ShortestDoubleText(1e-310), "1e-310"},
-        ShortestTextCase{"LargestDouble", ShortestDoubleText(1.7976931348623157e308),
-                         "1.7976931348623157e+308"}),
+        ShortestTextCase{"SubnormalDouble", ShortestDoubleText(1e-310), "1e-310"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
