@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
-#include <cmath>
 #include <cstdlib>
 #include <functional>
 
@@ -32,14 +32,42 @@ bool ParseInt(const std::string& text, int min, int max, int* value) {
     return true;
 }
 
+// Decimal notation only (digits, a point, an exponent), read the same in every locale:
+// no sign, no hex, no inf or nan. A number past the largest double, or one that is not
+// 0 but too small to be told from it, is refused rather than taken as its nearest; a
+// subnormal such as 1e-310 is a number like any.
 bool ParseLimit(const std::string& text, double* value) {
-    if (text.empty() || (text[0] != '.' && (text[0] < '0' || text[0] > '9'))) {
+    size_t at = 0;
+    const auto digits = [&text, &at] {
+        const size_t start = at;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+            ++at;
+        }
+        return at - start;
+    };
+    size_t mantissaDigits = digits();
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        mantissaDigits += digits();
+    }
+    if (mantissaDigits == 0) {
         return false;
     }
-    char* end = nullptr;
-    errno = 0;
-    *value = std::strtod(text.c_str(), &end);
-    return errno == 0 && *end == '\0' && std::isfinite(*value);
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+            ++at;
+        }
+        if (digits() == 0) {
+            return false;
+        }
+    }
+    if (at != text.size()) {
+        return false;
+    }
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, *value);
+    return result.ec == std::errc() && result.ptr == end;
 }
 
 constexpr int kMaxImageSide = 16384;
@@ -351,6 +379,9 @@ ParsedArguments ParseCliArguments(const std::vector<std::string>& args) {
     }
     if (first == "--version") {
         arguments.version = true;
+        if (args.size() > 1) {
+            parsed.error = "unexpected argument '" + args[1] + "'";
+        }
         return parsed;
     }
     if (first == "ports") {

@@ -28,7 +28,7 @@ constexpr const char* kPortsHelp =
     "'out <index>: <name>' for each output. The QZ4 Simulator is listed last in each\n"
     "direction. When the MIDI system can't be reached, only the simulator is listed and\n"
     "a note on standard error says why. WINTESSELTEST_MIDI_API (alsa, jack) forces the\n"
-    "MIDI system.\n";
+    "MIDI system; an unknown name is refused as bad usage (status 2), by scan too.\n";
 
 std::string OutputOptionsHelp(CliCommand command) {
     return "\nOutput, in this order, after the work:\n"

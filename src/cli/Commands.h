@@ -8,6 +8,12 @@
 class MidiServices;
 
 ExitStatus RunPorts();
+
+// False, after a message, when WINTESSELTEST_MIDI_API names no MIDI API that this build
+// knows: ports and scan refuse it as bad usage rather than list only the simulator as if
+// no MIDI system were there. decode opens no device and does not ask.
+bool MidiApiVariableValid();
+
 ExitStatus RunDecode(const CliArguments& arguments);
 ExitStatus RunScan(const CliArguments& arguments);
 

@@ -58,6 +58,9 @@ int Poll(HeadlessView& view, LogCollector& log, int ticks) {
 } // namespace
 
 ExitStatus RunScan(const CliArguments& arguments) {
+    if (!MidiApiVariableValid()) {
+        return ExitStatus::Usage;
+    }
     SystemMidiServices system(arguments.scan.simulator);
     return RunScanOn(system.Services(), system.UnavailableReason(), arguments);
 }

@@ -4,16 +4,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
 // Objects keep their keys in the order written, and numbers with a fraction are held
-// as 32-bit floats, so that each prints as the shortest text of that float rather than
-// of the double it would widen to (0.70710677, not 0.7071067690849304).
+// as the 32-bit floats they are; Printed writes them.
 using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, int64_t,
                                   uint64_t, float>;
 
-// A whole number prints without the ".0" the library would add to a float.
+// A whole number prints without the ".0" a float would get.
 Json Number(float value) {
     if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15f) {
         return Json(static_cast<int64_t>(value));
@@ -21,15 +21,43 @@ Json Number(float value) {
     return Json(value);
 }
 
-template <typename T> Json LimitValue(const std::optional<Limit<T>>& limit) {
-    if (!limit) {
-        return Json(nullptr);
+// The library's compact text, but each float as ShortestFloatText writes it, so that a
+// figure reads the same here as in the lines on standard error.
+std::string Printed(const Json& value) {
+    std::string text;
+    if (value.is_object()) {
+        for (auto member = value.begin(); member != value.end(); ++member) {
+            text += (text.empty() ? "{" : ",") + Json(member.key()).dump() + ":" +
+                    Printed(member.value());
+        }
+        return text.empty() ? "{}" : text + "}";
     }
-    if constexpr (std::is_integral_v<T>) {
-        return Json(limit->value);
-    } else {
-        return Number(static_cast<float>(limit->value));
+    if (value.is_array()) {
+        for (const Json& element : value) {
+            text += (text.empty() ? "[" : ",") + Printed(element);
+        }
+        return text.empty() ? "[]" : text + "]";
     }
+    if (value.is_number_float()) {
+        const float number = value.get<float>();
+        return std::isfinite(number) ? ShortestFloatText(number) : "null";
+    }
+    return value.dump();
+}
+
+// The limits are doubles, as the verdict compares them, not 32-bit floats: each is the
+// shortest text of the double the user's text read as.
+std::string Limits(const LimitOptions& limits) {
+    const auto real = [](const std::optional<Limit<double>>& limit) {
+        return limit ? ShortestDoubleText(limit->value) : std::string("null");
+    };
+    const auto whole = [](const std::optional<Limit<int>>& limit) {
+        return limit ? std::to_string(limit->value) : std::string("null");
+    };
+    return "{\"maxAvgDeviation\":" + real(limits.maxAvgDeviation) +
+           ",\"maxSwing\":" + whole(limits.maxSwing) +
+           ",\"maxSensorRms\":" + real(limits.maxSensorRms) +
+           ",\"maxSensorSwing\":" + whole(limits.maxSensorSwing) + "}";
 }
 
 Json Strip(const StripStatsWorkArea& w) {
@@ -86,23 +114,24 @@ Json Sensors(const ScanFacts& facts) {
 
 // One line for each key, and one for each sensor: short enough to read, and a test
 // rig's line tools find a sensor's figures on a line of their own.
-std::string Laid(const Json& document) {
+std::string Laid(const std::vector<std::pair<std::string, std::string>>& entries) {
     std::string text = "{\n";
-    for (auto entry = document.begin(); entry != document.end(); ++entry) {
-        text += "  " + Json(entry.key()).dump() + ": ";
-        const Json& value = entry.value();
-        if (value.is_array() && !value.empty() && value.front().is_object()) {
-            text += "[\n";
-            for (size_t i = 0; i < value.size(); ++i) {
-                text += "    " + value[i].dump() + (i + 1 < value.size() ? ",\n" : "\n");
-            }
-            text += "  ]";
-        } else {
-            text += value.dump();
-        }
-        text += std::next(entry) != document.end() ? ",\n" : "\n";
+    for (size_t i = 0; i < entries.size(); ++i) {
+        text += "  " + Json(entries[i].first).dump() + ": " + entries[i].second +
+                (i + 1 < entries.size() ? ",\n" : "\n");
     }
     return text + "}\n";
+}
+
+std::string OnePerLine(const Json& objects) {
+    if (objects.empty()) {
+        return "[]";
+    }
+    std::string text = "[\n";
+    for (size_t i = 0; i < objects.size(); ++i) {
+        text += "    " + Printed(objects[i]) + (i + 1 < objects.size() ? ",\n" : "\n");
+    }
+    return text + "  ]";
 }
 
 } // namespace
@@ -110,24 +139,20 @@ std::string Laid(const Json& document) {
 std::string BuildScanDocument(const ScanFacts& facts) {
     const StripStatsWorkArea& w = *facts.stats;
     const ScannerState& state = *facts.state;
-    const LimitOptions& limits = *facts.limits;
 
-    Json document;
-    document["format"] = "wintesseltest-scan/1";
-    document["scanCount"] = state.m_scanCount;
-    document["scanLength"] = state.m_scanLength;
-    document["stripLength"] = state.m_stripLength;
-    document["inputLost"] = Json{{"bytes", facts.bytesLost}, {"events", facts.eventsLost}};
-    document["strip"] = Strip(w);
-    document["histogram"] =
-        Json(std::vector<int32_t>(std::begin(w.DeviationHist), std::end(w.DeviationHist)));
-    document["sensors"] = Sensors(facts);
-    Json limitValues;
-    limitValues["maxAvgDeviation"] = LimitValue(limits.maxAvgDeviation);
-    limitValues["maxSwing"] = LimitValue(limits.maxSwing);
-    limitValues["maxSensorRms"] = LimitValue(limits.maxSensorRms);
-    limitValues["maxSensorSwing"] = LimitValue(limits.maxSensorSwing);
-    document["limits"] = std::move(limitValues);
-    document["verdict"] = facts.stripFailed || !facts.failingSensors.empty() ? "fail" : "pass";
-    return Laid(document);
+    const Json histogram(
+        std::vector<int32_t>(std::begin(w.DeviationHist), std::end(w.DeviationHist)));
+    const bool failed = facts.stripFailed || !facts.failingSensors.empty();
+    return Laid({
+        {"format", Printed("wintesseltest-scan/1")},
+        {"scanCount", Printed(state.m_scanCount)},
+        {"scanLength", Printed(state.m_scanLength)},
+        {"stripLength", Printed(state.m_stripLength)},
+        {"inputLost", Printed(Json{{"bytes", facts.bytesLost}, {"events", facts.eventsLost}})},
+        {"strip", Printed(Strip(w))},
+        {"histogram", Printed(histogram)},
+        {"sensors", OnePerLine(Sensors(facts))},
+        {"limits", Limits(*facts.limits)},
+        {"verdict", Printed(failed ? "fail" : "pass")},
+    });
 }

@@ -22,6 +22,6 @@ struct ScanFacts {
 };
 
 // The session as one JSON document ("wintesseltest-scan/1"), keys in a fixed order,
-// each 32-bit float as the shortest decimal that reads back as the same float, ending
-// with a line feed.
+// each 32-bit float as the shortest decimal that reads back as the same float and each
+// limit as the shortest that reads back as the same double, ending with a line feed.
 std::string BuildScanDocument(const ScanFacts& facts);

@@ -2,6 +2,8 @@
 // across a real MIDI server. Its ports are RtMidi's virtual ports, but for the input
 // on JACK, which is a JACK port of its own.
 
+#include "files/StandardDescriptors.h"
+#include "ports/DeviceLookup.h"
 #include "rtmidi/JackMidiReceiver.h"
 #include "rtmidi/JackServerWatch.h"
 #include "rtmidi/RtMidiApi.h"
@@ -12,6 +14,7 @@
 #include <RtMidi.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -56,13 +59,20 @@ struct Arguments {
     SimulatorOptions simulator;
 };
 
+// strtoull gives its largest value for a number past it: a seed of 20 nines is refused,
+// not taken as 18446744073709551615.
 bool ParseNumber(const char* text, unsigned long long max, unsigned long long* value) {
     char* end = nullptr;
     if (text == nullptr || *text < '0' || *text > '9') {
         return false;
     }
+    errno = 0;
     *value = std::strtoull(text, &end, 10);
-    return *end == '\0' && *value <= max;
+    return errno == 0 && *end == '\0' && *value <= max;
+}
+
+bool NumericOption(const std::string& option) {
+    return option == "--sensors" || option == "--seed";
 }
 
 // Returns -1 when the arguments are fine, else the exit status.
@@ -88,8 +98,13 @@ int Parse(int argc, char** argv, Arguments* arguments) {
             arguments->simulator.sensors = static_cast<int>(number);
         } else if (option == "--seed" && ParseNumber(value, UINT64_MAX, &number)) {
             arguments->simulator.seed = number;
+        } else if (NumericOption(option) && value != nullptr) {
+            std::fprintf(stderr, "qz4sim: bad value '%s' for '%s'\n%s",
+                         EscapedControlCharacters(value).c_str(), option.c_str(), kUsage);
+            return 2;
         } else {
-            std::fprintf(stderr, "qz4sim: bad argument '%s'%s\n%s", argv[i],
+            std::fprintf(stderr, "qz4sim: bad argument '%s'%s\n%s",
+                         EscapedControlCharacters(argv[i]).c_str(),
                          value == nullptr ? " (value missing?)" : "", kUsage);
             return 2;
         }
@@ -132,7 +147,8 @@ bool OpenInput(RtMidi::Api api, const std::string& name, RequestQueue* queue, Re
         return false;
     }
     if (!input->jack->RegisterPort(name + " in")) {
-        std::fprintf(stderr, "qz4sim: JACK refused the port '%s in'\n", name.c_str());
+        std::fprintf(stderr, "qz4sim: JACK refused the port '%s in'\n",
+                     EscapedDeviceName(name).c_str());
         return false;
     }
     return true;
@@ -141,6 +157,9 @@ bool OpenInput(RtMidi::Api api, const std::string& name, RequestQueue* queue, Re
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before JACK or ALSA open anything: a closed descriptor 1 or 2 would otherwise be
+    // taken by one of their files, and the ready line written into it.
+    ReopenClosedStandardDescriptors();
     Arguments arguments;
     if (const int status = Parse(argc, argv, &arguments); status >= 0) {
         return status;
@@ -148,7 +167,7 @@ int main(int argc, char** argv) {
 
     const MidiApiChoice choice = ChooseMidiApi(arguments.api);
     if (choice.api == RtMidi::UNSPECIFIED) {
-        std::fprintf(stderr, "qz4sim: %s\n", choice.reason.c_str());
+        std::fprintf(stderr, "qz4sim: %s\n", EscapedControlCharacters(choice.reason).c_str());
         return choice.unknownName ? 2 : 1;
     }
     const RtMidi::Api api = choice.api;
@@ -168,9 +187,10 @@ int main(int argc, char** argv) {
 
         std::signal(SIGINT, OnSignal);
         std::signal(SIGTERM, OnSignal);
+        // The name is the user's, and reaches a terminal or a reader of this line.
+        const std::string name = EscapedDeviceName(arguments.name);
         std::printf("qz4sim: ready on %s: requests to '%s in', replies from '%s out'\n",
-                    RtMidi::getApiDisplayName(api).c_str(), arguments.name.c_str(),
-                    arguments.name.c_str());
+                    RtMidi::getApiDisplayName(api).c_str(), name.c_str(), name.c_str());
         std::fflush(stdout);
 
         Qz4Model model(arguments.simulator);

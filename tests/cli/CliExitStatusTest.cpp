@@ -83,6 +83,50 @@ INSTANTIATE_TEST_SUITE_P(
                    "'256' for '--max-sensor-swing'"},
         StatusCase{"SensorRmsNotANumber", Scan({"--max-sensor-rms", "-1"}), 2,
                    "'-1' for '--max-sensor-rms'"},
+        // Limits are decimal numbers from 0 up, read alike in every locale.
+        StatusCase{"LimitInHex",
+                   {"decode", "--max-sensor-rms", "0x10", "@good.syx"},
+                   2,
+                   "^wintesseltest-cli: decode: bad value '0x10' for '--max-sensor-rms': expected "
+                   "a number from 0 up\nTry 'wintesseltest-cli decode --help'.\n$"},
+        StatusCase{"LimitWithPlusSign",
+                   {"decode", "--max-avg-deviation", "+1", "@good.syx"},
+                   2,
+                   "'\\+1' for '--max-avg-deviation'"},
+        StatusCase{"LimitInfinite",
+                   {"decode", "--max-sensor-rms", "inf", "@good.syx"},
+                   2,
+                   "'inf' for '--max-sensor-rms'"},
+        StatusCase{"LimitPastTheLargestDouble",
+                   {"decode", "--max-sensor-rms", "1e309", "@good.syx"},
+                   2,
+                   "'1e309' for '--max-sensor-rms'"},
+        StatusCase{"LimitTooSmallToTellFromZero",
+                   {"decode", "--max-sensor-rms", "1e-400", "@good.syx"},
+                   2,
+                   "'1e-400' for '--max-sensor-rms'"},
+        StatusCase{"LimitOfZeroWithAnyExponent",
+                   {"decode", "--max-sensor-rms", "0e-400", "@good.syx"},
+                   0,
+                   "^$"},
+        StatusCase{
+            "LimitWithPointAndExponentForms",
+            {"decode", "--max-avg-deviation", "1.", "--max-sensor-rms", ".5E+1", "@good.syx"},
+            0,
+            "^$"},
+        // Paths and arguments reach standard error with their control characters escaped.
+        StatusCase{"PathWithControlCharacters",
+                   {"decode", "@no\x1b]0;title\x07"
+                              "back\\slash\x9b.syx"},
+                   4,
+                   R"(can't read '[^']*/no\\x1b\]0;title\\x07back\\slash\\x9b\.syx')"},
+        StatusCase{"ArgumentWithControlCharacters", Scan({"--in", "box\x1b[2J"}), 3,
+                   R"(no input device matches 'box\\x1b\[2J')"},
+        StatusCase{"VersionWithArgument",
+                   {"--version", "extra"},
+                   2,
+                   "^wintesseltest-cli: unexpected argument 'extra'\nTry 'wintesseltest-cli "
+                   "--help'.\n$"},
         // Limits are quoted as they were written.
         StatusCase{"SwingAboveLimit", Scan({"--max-swing", "000"}), 1,
                    "^wintesseltest-cli: Max Deviation Swing: [0-9]+ exceeds 000\n$"},
@@ -131,10 +175,55 @@ TEST(CliVersion, TheRunnerAndTheSimulatorSayTheProjectVersion) {
     EXPECT_STREQ(line, "qz4sim " WT_VERSION "\n");
 }
 
+// qz4sim refuses a number past its option's range as it refuses one that is not a
+// number, rather than take the largest it can hold.
+TEST(Qz4simArguments, ANumberOutOfRangeIsBadUsageAndNamed) {
+    CliEnvironment simulator;
+    simulator.program = QZ4SIM_PATH;
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--seed", "99999999999999999999"},
+          std::vector<std::string>{"--seed", "18446744073709551616"},
+          std::vector<std::string>{"--sensors", "1025"},
+          std::vector<std::string>{"--sensors", "99999999999999999999"}}) {
+        const CliRun run = RunCli(args, simulator);
+        EXPECT_EQ(run.status, 2) << args[0] << " " << args[1];
+        EXPECT_EQ(run.err.rfind("qz4sim: bad value '" + args[1] + "' for '" + args[0] + "'\n", 0),
+                  0u)
+            << run.err;
+    }
+    // The largest seed is taken: the run goes on to find no MIDI system.
+    const CliRun largest = RunCli({"--seed", "18446744073709551615"}, simulator);
+    EXPECT_EQ(largest.status, 1) << largest.err;
+}
+
 TEST(CliPorts, WithoutAMidiSystemOnlyTheSimulatorIsListedAndANoteSaysWhy) {
     const CliRun run = RunCli({"ports"});
 
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "in 0: QZ4 Simulator\nout 0: QZ4 Simulator\n");
     EXPECT_NE(run.err.find("note: "), std::string::npos) << run.err;
+}
+
+// A misspelt API is the user's mistake, not a missing MIDI system.
+TEST(CliPorts, AnUnknownApiInTheVariableIsBadUsageOfPortsAndScanButNotOfDecode) {
+    TempDir dir;
+    WriteBytes(dir / "good.syx", {0xF0, 0x09, 0x15, 0x00, 0x0A, 0xF7});
+    CliEnvironment misspelt;
+    misspelt.set = {{"WINTESSELTEST_MIDI_API", "jakc"}};
+
+    const CliRun ports = RunCli({"ports"}, misspelt);
+    const CliRun scan = RunCli({"scan", "--ticks", "1", "--period", "5"}, misspelt);
+    const CliRun decode = RunCli({"decode", "--stats", dir / "good.syx"}, misspelt);
+
+    const std::string message =
+        "wintesseltest-cli: unknown MIDI API 'jakc' in WINTESSELTEST_MIDI_API (known: ";
+    EXPECT_EQ(ports.status, 2);
+    EXPECT_EQ(ports.out, "");
+    EXPECT_EQ(ports.err.rfind(message, 0), 0u) << ports.err;
+    EXPECT_EQ(scan.status, 2);
+    EXPECT_EQ(scan.out, "");
+    EXPECT_EQ(scan.err.rfind(message, 0), 0u) << scan.err;
+    EXPECT_EQ(decode.status, 0) << decode.err;
+    EXPECT_EQ(decode.err, "");
 }

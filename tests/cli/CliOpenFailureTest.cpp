@@ -1,6 +1,7 @@
 #include "ScriptedMidiServices.h"
 #include "cli/Commands.h"
 #include "cli/Messages.h"
+#include "ports/DeviceLookup.h"
 #include "ports/MidiPortLayer.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,16 @@ TEST(DeviceListText, ControlCharactersInNamesAreEscapedAndOtherTextIsKept) {
                         "C:\\x0a",
                         "\xc2\x9b"
                         "2J",
-                        "Gerät «QZ4» ✓"}),
+                        "Gerät «QZ4» ✓",
+                        // a lone 8-bit CSI, which a terminal may take as ESC [
+                        "raw\x9b"
+                        "2J",
+                        "Latin-1 Ger\xe4t", // not UTF-8, and no control either
+                        // UTF-8 whose later bytes lie in 0x80 to 0x9f
+                        "\xe2\x82\xac \xe2\x80\x9b \xf0\x9f\x8e\xb9",
+                        // cut short, overlong, a surrogate, past U+10FFFF
+                        "\xe2\x82"
+                        "A \xc0\x9b \xed\xa0\x80 \xf4\x90\x80\x80"}),
         "in 0: Box\\x0aout 7: forged\n"
         "in 1: \\x1b[31mred\\x1b[0m\n"
         "in 2: nul\\x00end\n"
@@ -76,7 +86,22 @@ TEST(DeviceListText, ControlCharactersInNamesAreEscapedAndOtherTextIsKept) {
         "out 1: del\\x7fend\n"
         "out 2: C:\\x5cx0a\n"
         "out 3: \\xc2\\x9b2J\n"
-        "out 4: Gerät «QZ4» ✓\n");
+        "out 4: Gerät «QZ4» ✓\n"
+        "out 5: raw\\x9b2J\n"
+        "out 6: Latin-1 Ger\xe4t\n"
+        "out 7: \xe2\x82\xac \xe2\x80\x9b \xf0\x9f\x8e\xb9\n"
+        "out 8: \xe2\\x82A \xc0\\x9b \xed\xa0\\x80 \xf4\\x90\\x80\\x80\n");
+}
+
+// Messages keep their backslashes: a device name escaped inside one reads the same after
+// the message is escaped in turn, and a path's backslash stays one.
+TEST(DeviceListText, MessagesEscapeControlCharactersButKeepBackslashes) {
+    const std::string name = "Box\x1b[2J\\\xc2\x85\x9b\xe4";
+    const std::string escapedName = EscapedDeviceName(name);
+
+    EXPECT_EQ(escapedName, "Box\\x1b[2J\\x5c\\xc2\\x85\\x9b\xe4");
+    EXPECT_EQ(EscapedControlCharacters(escapedName), escapedName);
+    EXPECT_EQ(EscapedControlCharacters(name), "Box\\x1b[2J\\\\xc2\\x85\\x9b\xe4");
 }
 
 TEST(CliOpenFailure, TheDeviceListEscapesANameThatTheMessageLogKeepsAsItIs) {

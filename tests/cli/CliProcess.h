@@ -33,6 +33,8 @@ struct CliEnvironment {
     bool stdoutClosed = false;        // a reader that has gone away: the pipe's end is closed
     bool stdoutClosedAtStart = false; // `>&-`: the program starts without descriptor 1
     rlim_t openFiles = 0;             // `ulimit -n`, when not 0
+    // The runner, or another of the project's programs (QZ4SIM_PATH).
+    std::string program = WT_CLI_PROGRAM;
 };
 
 // Starts the program with `args`, from `directory` when not empty, its standard output
@@ -85,14 +87,14 @@ inline pid_t StartCli(const std::vector<std::string>& args, const CliEnvironment
         const rlimit limit{environment.openFiles, environment.openFiles};
         setrlimit(RLIMIT_NOFILE, &limit);
     }
-    std::vector<std::string> all{WT_CLI_PROGRAM};
+    std::vector<std::string> all{environment.program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : all) {
         argv.push_back(arg.data());
     }
     argv.push_back(nullptr);
-    execv(WT_CLI_PROGRAM, argv.data());
+    execv(environment.program.c_str(), argv.data());
     _exit(127);
 }
 

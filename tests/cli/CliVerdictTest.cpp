@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,16 @@ struct LimitCase {
     std::vector<std::string> limits;
     std::string errors; // standard error, line by line
     std::vector<std::string> fails;
+    std::string limitsLine; // the document's "limits", exactly as printed
 };
+
+// The limits as the document prints them: null for a limit not given.
+std::string LimitsLine(const char* avgDeviation, const char* swing, const char* sensorRms,
+                       const char* sensorSwing) {
+    return std::string("  \"limits\": {\"maxAvgDeviation\":") + avgDeviation +
+           ",\"maxSwing\":" + swing + ",\"maxSensorRms\":" + sensorRms +
+           ",\"maxSensorSwing\":" + sensorSwing + "},";
+}
 
 void PrintTo(const LimitCase& c, std::ostream* os) {
     *os << c.name;
@@ -108,38 +118,94 @@ TEST_P(CliSensorLimits, EachFigureAboveItsLimitGivesALineAndFailsTheSensor) {
     ASSERT_FALSE(document.is_discarded()) << run.out;
     EXPECT_EQ(document["sensors"][0]["fails"].get<std::vector<std::string>>(), GetParam().fails);
     EXPECT_EQ(document["verdict"], fails ? "fail" : "pass");
+    const std::vector<std::string> lines = Lines(run.out);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), GetParam().limitsLine), lines.end()) << run.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     AtBelowAndAbove, CliSensorLimits,
-    ::testing::Values(LimitCase{"RmsAtTheFigure", {"--max-sensor-rms", "0.70710677"}, "", {}},
-                      LimitCase{"RmsJustAbove", {"--max-sensor-rms", "0.7071068"}, "", {}},
+    ::testing::Values(LimitCase{"RmsAtTheFigure",
+                                {"--max-sensor-rms", "0.70710677"},
+                                "",
+                                {},
+                                LimitsLine("null", "null", "0.70710677", "null")},
+                      LimitCase{"RmsJustAbove",
+                                {"--max-sensor-rms", "0.7071068"},
+                                "",
+                                {},
+                                LimitsLine("null", "null", "0.7071068", "null")},
                       LimitCase{"RmsJustBelow",
                                 {"--max-sensor-rms", "0.7071067"},
                                 "wintesseltest-cli: sensor 0: rms 0.70710677 exceeds 0.7071067\n",
-                                {"rms"}},
-                      LimitCase{"SwingAtTheFigure", {"--max-sensor-swing", "2"}, "", {}},
-                      LimitCase{"SwingAbove", {"--max-sensor-swing", "3"}, "", {}},
+                                {"rms"},
+                                LimitsLine("null", "null", "0.7071067", "null")},
+                      // Below the float 0.70710677 by less than it differs from its neighbours: the
+                      // document shows a limit under the figure, as the verdict found it.
+                      LimitCase{"RmsBelowTheFigureInItsNinthDigit",
+                                {"--max-sensor-rms", "0.707106768"},
+                                "wintesseltest-cli: sensor 0: rms 0.70710677 exceeds 0.707106768\n",
+                                {"rms"},
+                                LimitsLine("null", "null", "0.707106768", "null")},
+                      LimitCase{"RmsPastTheLargestFloat",
+                                {"--max-sensor-rms", "1e39"},
+                                "",
+                                {},
+                                LimitsLine("null", "null", "1e+39", "null")},
+                      LimitCase{"RmsNearTheLargestDouble",
+                                {"--max-sensor-rms", "1e300"},
+                                "",
+                                {},
+                                LimitsLine("null", "null", "1e+300", "null")},
+                      LimitCase{"RmsSubnormal",
+                                {"--max-sensor-rms", "1e-310"},
+                                "wintesseltest-cli: sensor 0: rms 0.70710677 exceeds 1e-310\n",
+                                {"rms"},
+                                LimitsLine("null", "null", "1e-310", "null")},
+                      LimitCase{"SwingAtTheFigure",
+                                {"--max-sensor-swing", "2"},
+                                "",
+                                {},
+                                LimitsLine("null", "null", "null", "2")},
+                      LimitCase{"SwingAbove",
+                                {"--max-sensor-swing", "3"},
+                                "",
+                                {},
+                                LimitsLine("null", "null", "null", "3")},
                       LimitCase{"SwingBelow",
                                 {"--max-sensor-swing", "01"},
                                 "wintesseltest-cli: sensor 0: swing 2 exceeds 01\n",
-                                {"swing"}},
+                                {"swing"},
+                                LimitsLine("null", "null", "null", "1")},
                       LimitCase{"BothFiguresRmsFirst",
                                 {"--max-sensor-swing", "1", "--max-sensor-rms", ".5"},
                                 "wintesseltest-cli: sensor 0: rms 0.70710677 exceeds .5\n"
                                 "wintesseltest-cli: sensor 0: swing 2 exceeds 1\n",
-                                {"rms", "swing"}},
+                                {"rms", "swing"},
+                                LimitsLine("null", "null", "0.5", "1")},
                       // The strip-wide limits judge decode's figures too, before the sensors.
                       LimitCase{"StripAndSensor",
                                 {"--max-swing", "1", "--max-avg-deviation", "0.8",
                                  "--max-sensor-swing", "1"},
                                 "wintesseltest-cli: Max Deviation Swing: 2 exceeds 1\n"
                                 "wintesseltest-cli: sensor 0: swing 2 exceeds 1\n",
-                                {"swing"}},
+                                {"swing"},
+                                LimitsLine("0.8", "1", "null", "1")},
                       LimitCase{"StripAverage",
                                 {"--max-avg-deviation", "0.7"},
                                 "wintesseltest-cli: Avg Deviation: 0.707107 exceeds 0.7\n",
-                                {}}),
+                                {},
+                                LimitsLine("0.7", "null", "null", "null")},
+                      // Limits keep every digit their double holds, however small.
+                      LimitCase{"StripAverageOfNineDigits",
+                                {"--max-avg-deviation", "0.123456789"},
+                                "wintesseltest-cli: Avg Deviation: 0.707107 exceeds 0.123456789\n",
+                                {},
+                                LimitsLine("0.123456789", "null", "null", "null")},
+                      LimitCase{"StripAverageFarBelowTheSmallestFloat",
+                                {"--max-avg-deviation", "1e-60"},
+                                "wintesseltest-cli: Avg Deviation: 0.707107 exceeds 1e-60\n",
+                                {},
+                                LimitsLine("1e-60", "null", "null", "null")}),
     [](const ::testing::TestParamInfo<LimitCase>& info) { return info.param.name; });
 
 TEST(CliJson, OnlyTheFirst88SensorsOf122ValueScansAreAnalysed) {
@@ -168,6 +234,24 @@ TEST(CliJson, OnlyTheFirst88SensorsOf122ValueScansAreAnalysed) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 44) << run.err;
     EXPECT_NE(run.err.find("sensor 86: swing 2 exceeds 1\n"), std::string::npos);
     EXPECT_EQ(run.err.find("sensor 88"), std::string::npos);
+}
+
+// 64 scans of 157 but one 158: the mean 157.015625 lies halfway between the two shortest
+// decimals of its float, and the document names the one the sensor lines would.
+TEST(CliJson, AFloatHalfwayBetweenTwoDecimalsIsPrintedAsOnStandardError) {
+    TempDir dir;
+    Bytes scans;
+    for (int i = 0; i < 63; ++i) {
+        scans = Concat({scans, ScanFrame({157})});
+    }
+    WriteBytes(dir / "tie.syx", Concat({scans, ScanFrame({158})}));
+
+    const CliRun run = RunCli({"decode", "--json", "-", dir / "tie.syx"});
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"meanOfAllSensors\":157.01562,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("{\"index\":0,\"mean\":157.01562,\"meanByte\":157,"), std::string::npos)
+        << run.out;
 }
 
 TEST(CliJson, SamplesAbove127AreUnsigned) {

@@ -1,6 +1,7 @@
 #include "stats/StripStats.h"
 #include "ReceivedScans.h"
 #include "TestView.h"
+#include "stats/SensorVerdicts.h"
 #include "stats/StatsView.h"
 
 #include <gtest/gtest.h>
@@ -153,5 +154,31 @@ INSTANTIATE_TEST_SUITE_P(NoScanOrNoValues, StripStatsEmptyWindowTest,
                                            EmptyWindowCase{"ScansWithoutValues", 5, 0},
                                            EmptyWindowCase{"ValuesWithoutScans", 0, 3}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct ShortestTextCase {
+    const char* name;
+    std::string text;     // what the printer gives
+    const char* expected; // the shortest decimal that reads back as the same value
+};
+
+class ShortestText : public ::testing::TestWithParam<ShortestTextCase> {};
+
+TEST_P(ShortestText, IsTheShortestDecimalThatReadsBackAsTheSameValue) {
+    EXPECT_EQ(GetParam().text, GetParam().expected);
+}
+
+// 157.015625 lies halfway between the floats' two shortest decimals 157.01562 and
+// 157.01563; every float a program prints must name the same one.
+INSTANTIATE_TEST_SUITE_P(
+    FloatsAndDoubles, ShortestText,
+    ::testing::Values(
+        ShortestTextCase{"FloatHalfwayBetweenTwoDecimals", ShortestFloatText(157.015625f),
+                         "157.01562"},
+        ShortestTextCase{"DoubleOfNineDigits", ShortestDoubleText(0.707106768), "0.707106768"},
+        ShortestTextCase{"DoubleOfAFloat", ShortestDoubleText(static_cast<double>(0.70710677f)),
+                         "0.7071067690849304"},
+        ShortestTextCase{"DoublePastTheFloats", ShortestDoubleText(1e300), "1e+300"},
+        ShortestTextCase{"SubnormalDouble", ShortestDoubleText(1e-310), "1e-310"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

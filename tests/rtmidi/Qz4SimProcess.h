@@ -41,9 +41,10 @@ public:
         // Its first line says that its ports exist.
         char line[256];
         FILE* stream = fdopen(out[0], "r");
-        m_ready = m_pid > 0 && stream != nullptr &&
-                  std::fgets(line, sizeof line, stream) != nullptr &&
-                  std::string(line).find("ready") != std::string::npos;
+        if (m_pid > 0 && stream != nullptr && std::fgets(line, sizeof line, stream) != nullptr) {
+            m_firstLine = line;
+        }
+        m_ready = m_firstLine.find("ready") != std::string::npos;
         if (stream != nullptr) {
             std::fclose(stream);
         }
@@ -53,6 +54,7 @@ public:
     Qz4SimProcess& operator=(const Qz4SimProcess&) = delete;
 
     bool Ready() const { return m_ready; }
+    const std::string& FirstLine() const { return m_firstLine; }
 
     // The exit status once it has ended by itself, waiting at most `bound`; -1 when it
     // did not exit normally, -2 when it still runs.
@@ -90,5 +92,6 @@ public:
 private:
     pid_t m_pid = -1;
     bool m_ready = false;
+    std::string m_firstLine;
     int m_status = -1;
 };

@@ -327,6 +327,17 @@ TEST(Qz4sim, SaysReadyOnlyOnceItsPortsAreOpen) {
     EXPECT_EQ(qz4sim.Stop(), 1);
 }
 
+// The name is the user's; on a terminal its escape sequences would act.
+TEST(Qz4sim, NamesItsPortsEscapedInItsReadyLine) {
+    Qz4SimProcess qz4sim("qz4sim\x1b[2J\x9b"
+                         "1m");
+
+    ASSERT_TRUE(qz4sim.Ready()) << qz4sim.FirstLine();
+    EXPECT_EQ(qz4sim.FirstLine(), "qz4sim: ready on Jack: requests to 'qz4sim\\x1b[2J\\x9b1m in', "
+                                  "replies from 'qz4sim\\x1b[2J\\x9b1m out'\n");
+    EXPECT_EQ(qz4sim.Stop(), 0);
+}
+
 TEST(RtMidiServices, WithoutAReachableServerNoRealDeviceIsListedAndTheReasonIsKnown) {
     const std::string server =
         std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "";

@@ -13,6 +13,75 @@ std::string Lowered(std::string text) {
     return text;
 }
 
+unsigned char ByteAt(const std::string& text, size_t at) {
+    return at < text.size() ? static_cast<unsigned char>(text[at]) : 0;
+}
+
+// The length of the well-formed UTF-8 sequence of two to four bytes at `at`, else 0:
+// overlong forms, surrogates and code points past U+10FFFF are not well formed.
+size_t Utf8SequenceLength(const std::string& text, size_t at) {
+    const unsigned char lead = ByteAt(text, at);
+    size_t length = 0;
+    unsigned char low = 0x80; // the second byte's range, narrower after some leads
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : low;
+        high = lead == 0xED ? 0x9F : high;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : low;
+        high = lead == 0xF4 ? 0x8F : high;
+    } else {
+        return 0;
+    }
+    const unsigned char second = ByteAt(text, at + 1);
+    if (second < low || second > high) {
+        return 0;
+    }
+    for (size_t i = 2; i < length; ++i) {
+        if ((ByteAt(text, at + i) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+std::string Escaped(const std::string& text, bool escapeBackslash) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string escaped;
+    escaped.reserve(text.size());
+    const auto escape = [&escaped](unsigned char byte) {
+        escaped += "\\x";
+        escaped += kHex[byte >> 4];
+        escaped += kHex[byte & 0x0F];
+    };
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char byte = ByteAt(text, i);
+        if (const size_t length = byte >= 0x80 ? Utf8SequenceLength(text, i) : 0; length > 0) {
+            const bool c1Control = byte == 0xC2 && ByteAt(text, i + 1) <= 0x9F;
+            for (size_t end = i + length; i < end; ++i) {
+                if (c1Control) {
+                    escape(ByteAt(text, i));
+                } else {
+                    escaped += text[i];
+                }
+            }
+            continue;
+        }
+        const bool control = byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F);
+        if (control || (escapeBackslash && byte == '\\')) {
+            escape(byte);
+        } else {
+            escaped += text[i];
+        }
+        ++i;
+    }
+    return escaped;
+}
+
 } // namespace
 
 std::vector<std::string> InputDeviceNames() {
@@ -56,4 +125,12 @@ std::vector<int> MatchDevices(const std::vector<std::string>& names, const std::
         }
     }
     return matches;
+}
+
+std::string EscapedDeviceName(const std::string& name) {
+    return Escaped(name, true);
+}
+
+std::string EscapedControlCharacters(const std::string& text) {
+    return Escaped(text, false);
 }

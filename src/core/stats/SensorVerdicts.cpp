@@ -19,8 +19,20 @@ std::vector<SensorFailure> FailingSensors(const StripStatsWorkArea& stats,
     return failures;
 }
 
-std::string ShortestFloatText(float value) {
+namespace {
+
+template <typename Real> std::string ShortestText(Real value) {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
     return std::string(text, result.ptr);
+}
+
+} // namespace
+
+std::string ShortestFloatText(float value) {
+    return ShortestText(value);
+}
+
+std::string ShortestDoubleText(double value) {
+    return ShortestText(value);
 }

@@ -31,5 +31,10 @@ std::vector<SensorFailure> FailingSensors(const StripStatsWorkArea& stats,
                                           const SensorLimits& limits);
 
 // The shortest decimal that reads back as the same 32-bit float, in every locale:
-// "0.70710677", "10", "1e-07".
+// "0.70710677", "10", "1e-07". Every float a program prints goes through here, so that
+// a figure reads the same wherever it appears (where two decimals are equally short,
+// other printers may pick the other one: 157.01563 for 157.01562).
 std::string ShortestFloatText(float value);
+
+// The same for a double, such as a limit a user gave: "0.707106768", "1e+300".
+std::string ShortestDoubleText(double value);
