@@ -105,11 +105,13 @@ bool ReadLink(const std::string& link, const struct stat& status, std::string* t
     }
 }
 
-std::string WorkingFolder() {
+// The working folder as a resolved folder path ("" for the root); nothing when it
+// can't be had (it was removed), so that a relative path is never taken from the root.
+std::optional<std::string> WorkingFolder() {
     std::vector<char> buffer(PATH_MAX);
     while (getcwd(buffer.data(), buffer.size()) == nullptr) {
         if (errno != ERANGE) {
-            return {};
+            return std::nullopt;
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -125,7 +127,13 @@ bool ResolvePath(const std::string& path, const char* verb, ResolvedPath* resolv
         *error = Describe(verb, path, std::strerror(ENOENT));
         return false;
     }
-    std::string folder = path.front() == '/' ? std::string() : WorkingFolder();
+    const std::optional<std::string> working =
+        path.front() == '/' ? std::optional<std::string>(std::string()) : WorkingFolder();
+    if (!working) {
+        *error = Describe(verb, path, std::strerror(errno));
+        return false;
+    }
+    std::string folder = *working;
     std::deque<std::string> rest = Components(path);
     if (rest.empty() || path.back() == '/') {
         // A name that can only be a folder.

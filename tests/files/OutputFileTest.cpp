@@ -218,6 +218,16 @@ TEST(OutputFile, AFailureSaysWhichPathAndLeavesNothing) {
     EXPECT_EQ(error.rfind("can't write '" + missing + "': ", 0), 0u) << error;
     EXPECT_FALSE(CanWriteOutputFile(folder.Path(), &error)); // a folder
     EXPECT_EQ(folder.Count(), 0u);
+
+    // A relative name in a working folder that was removed is no name in the root.
+    const std::filesystem::path working = std::filesystem::current_path();
+    {
+        Folder removed;
+        ASSERT_EQ(chdir(removed.Path().c_str()), 0);
+    }
+    EXPECT_FALSE(WriteOutputFile("wt-orphan.wtt", "bytes", &error));
+    EXPECT_FALSE(std::filesystem::exists("/wt-orphan.wtt"));
+    std::filesystem::current_path(working);
 }
 
 TEST(OutputFile, AFifoOrADeviceIsWrittenInPlaceNeverReplaced) {
