@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <functional>
@@ -30,44 +29,6 @@ bool ParseInt(const std::string& text, int min, int max, int* value) {
     }
     *value = static_cast<int>(number);
     return true;
-}
-
-// Decimal notation only (digits, a point, an exponent), read the same in every locale:
-// no sign, no hex, no inf or nan. A number past the largest double, or one that is not
-// 0 but too small to be told from it, is refused rather than taken as its nearest; a
-// subnormal such as 1e-310 is a number like any.
-bool ParseLimit(const std::string& text, double* value) {
-    size_t at = 0;
-    const auto digits = [&text, &at] {
-        const size_t start = at;
-        while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-            ++at;
-        }
-        return at - start;
-    };
-    size_t mantissaDigits = digits();
-    if (at < text.size() && text[at] == '.') {
-        ++at;
-        mantissaDigits += digits();
-    }
-    if (mantissaDigits == 0) {
-        return false;
-    }
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        ++at;
-        if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-            ++at;
-        }
-        if (digits() == 0) {
-            return false;
-        }
-    }
-    if (at != text.size()) {
-        return false;
-    }
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, *value);
-    return result.ec == std::errc() && result.ptr == end;
 }
 
 constexpr int kMaxImageSide = 16384;
@@ -116,6 +77,14 @@ std::vector<OptionSpec> OutputOptionSpecs() {
              return !v.empty();
          },
          "write the view's picture as PNG (no display needed)", true},
+        {"--chart", "FILE", "a file name",
+         [](CliArguments& a, const std::string& v) {
+             a.output.chartPath = v;
+             return !v.empty();
+         },
+         "write each sensor's RMS deviation and swing as bars, with the\nper-sensor limits as "
+         "lines and failing sensors in red (PNG)",
+         true},
         {"--json", "FILE", "a file name, or - for standard output",
          [](CliArguments& a, const std::string& v) {
              a.output.jsonPath = v;
@@ -129,7 +98,7 @@ std::vector<OptionSpec> OutputOptionSpecs() {
          [](CliArguments& a, const std::string& v) {
              return ParseSize(v, &a.output.pngWidth, &a.output.pngHeight);
          },
-         "the picture's size (default 1300x640)", true},
+         "the size of the picture and the chart (default 1300x640)", true},
         {"--setup", nullptr, nullptr,
          [](CliArguments& a, const std::string&) { return a.setup = true; },
          "run Get Setup Information first, so that a setup-text packet\nfollowed by a "
@@ -186,6 +155,20 @@ std::vector<OptionSpec> ScanOptionSpecs() {
              return true;
          },
          "the simulator's noise and key motion (default 1)"},
+        {"--sim-fault", "SPEC", kSensorFaultSyntax,
+         [](CliArguments& a, const std::string& v) {
+             std::string error;
+             const std::optional<SensorFault> fault = ParseSensorFault(v, &error);
+             if (fault) {
+                 a.scan.simulator.faults.push_back(*fault);
+             }
+             return fault.has_value();
+         },
+         "make the simulator's sensor I noisy (I:noisy:A adds a whole\nnumber from -A to A to "
+         "every value) or stuck (I:stuck:V holds\nit at V); may be given again"},
+        {"--sim-still", nullptr, nullptr,
+         [](CliArguments& a, const std::string&) { return a.scan.simulator.still = true; },
+         "keep the simulator's keys at rest: only its noise and faults\nmove the values"},
     };
     specs.insert(specs.end(), scan.begin(), scan.end());
     return specs;
@@ -195,24 +178,16 @@ std::vector<OptionSpec> ScanOptionSpecs() {
 std::function<bool(CliArguments&, const std::string&)>
 RealLimit(std::optional<Limit<double>> LimitOptions::*slot) {
     return [slot](CliArguments& a, const std::string& v) {
-        double limit = 0;
-        if (!ParseLimit(v, &limit)) {
-            return false;
-        }
-        a.limits.*slot = Limit<double>{limit, v};
-        return true;
+        a.limits.*slot = ParseRealLimit(v);
+        return (a.limits.*slot).has_value();
     };
 }
 
 std::function<bool(CliArguments&, const std::string&)>
 WholeLimit(std::optional<Limit<int>> LimitOptions::*slot) {
     return [slot](CliArguments& a, const std::string& v) {
-        int limit = 0;
-        if (!ParseInt(v, 0, 255, &limit)) {
-            return false;
-        }
-        a.limits.*slot = Limit<int>{limit, v};
-        return true;
+        a.limits.*slot = ParseWholeLimit(v);
+        return (a.limits.*slot).has_value();
     };
 }
 

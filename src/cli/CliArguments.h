@@ -1,18 +1,13 @@
 #pragma once
 
 #include "sim/SimulatorOptions.h"
+#include "stats/LimitVerdict.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
 enum class CliCommand { None, Ports, Decode, Scan };
-
-// A --max-* limit: its value, and its text as the user wrote it, which messages quote.
-template <typename T> struct Limit {
-    T value;
-    std::string text;
-};
 
 // What is produced after the work, in the order it is produced.
 struct OutputOptions {
@@ -24,6 +19,7 @@ struct OutputOptions {
     bool histogram = false;
     std::string reportPath; // empty: no report
     std::string pngPath;    // empty: no picture
+    std::string chartPath;  // empty: no sensor chart
     std::string jsonPath;   // empty: no document; "-": on standard output, for the texts
     int pngWidth = kDefaultWidth;
     int pngHeight = kDefaultHeight;
@@ -36,15 +32,6 @@ struct ScanOptions {
     int periodMs = 120;
     std::string capturePath; // empty: no capture
     SimulatorOptions simulator;
-};
-
-// What a bench allows: each figure above its limit gives a line on standard error and
-// status 1.
-struct LimitOptions {
-    std::optional<Limit<double>> maxAvgDeviation;
-    std::optional<Limit<int>> maxSwing;
-    std::optional<Limit<double>> maxSensorRms;
-    std::optional<Limit<int>> maxSensorSwing;
 };
 
 struct CliArguments {

@@ -11,23 +11,15 @@
 #include "ports/InputRings.h"
 #include "render/ViewPicture.h"
 #include "stats/LengthPrefixedString.h"
+#include "stats/LimitVerdict.h"
 #include "stats/ScanReport.h"
-#include "stats/SensorVerdicts.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
 
 namespace {
-
-// The number at the start of `text`, read the same in every locale; 0 when none.
-double ParseDecimal(const std::string& text) {
-    double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
 
 void Print(std::string_view text) {
     PrintOut(text);
@@ -60,55 +52,6 @@ void PrintStats(const StripStatsMonitor& monitor) {
     }
 }
 
-// The verdict on the limits, and the lines that say which were exceeded.
-struct Verdict {
-    std::vector<std::string> messages;
-    std::vector<SensorFailure> failingSensors;
-    bool stripFailed = false;
-};
-
-// Strip-wide figures are judged as the monitor shows them; a sensor's figures as they
-// are.
-Verdict JudgeLimits(const StripStatsMonitor& monitor, const LimitOptions& limits) {
-    Verdict verdict;
-    if (limits.maxAvgDeviation) {
-        const std::string shown = FormatDialogFloat(monitor.m_avgDeviation);
-        if (ParseDecimal(shown) > limits.maxAvgDeviation->value) {
-            verdict.messages.push_back("Avg Deviation: " + shown + " exceeds " +
-                                       limits.maxAvgDeviation->text);
-        }
-    }
-    if (limits.maxSwing && monitor.m_maxSwing > limits.maxSwing->value) {
-        verdict.messages.push_back("Max Deviation Swing: " + std::to_string(monitor.m_maxSwing) +
-                                   " exceeds " + limits.maxSwing->text);
-    }
-    verdict.stripFailed = !verdict.messages.empty();
-
-    SensorLimits sensorLimits;
-    if (limits.maxSensorRms) {
-        sensorLimits.maxRms = limits.maxSensorRms->value;
-    }
-    if (limits.maxSensorSwing) {
-        sensorLimits.maxSwing = limits.maxSensorSwing->value;
-    }
-    const StripStatsWorkArea& stats = StripStatsWork;
-    verdict.failingSensors = FailingSensors(stats, sensorLimits);
-    for (const SensorFailure& failure : verdict.failingSensors) {
-        const std::string sensor = "sensor " + std::to_string(failure.sensor) + ": ";
-        if (failure.rms) {
-            verdict.messages.push_back(sensor + "rms " +
-                                       ShortestFloatText(stats.SensorRms[failure.sensor]) +
-                                       " exceeds " + limits.maxSensorRms->text);
-        }
-        if (failure.swing) {
-            verdict.messages.push_back(sensor + "swing " +
-                                       std::to_string(SensorSwing(stats, failure.sensor)) +
-                                       " exceeds " + limits.maxSensorSwing->text);
-        }
-    }
-    return verdict;
-}
-
 bool WriteFile(const std::string& path, std::string_view bytes) {
     std::string error;
     if (!WriteOutputFile(path, bytes, &error)) {
@@ -131,8 +74,9 @@ const std::string& JsonFilePath(const OutputOptions& output) {
 
 bool OutputFilesWritable(const OutputRequest& request) {
     bool writable = true;
-    for (const std::string* path : {&request.output.reportPath, &request.output.pngPath,
-                                    &JsonFilePath(request.output), &request.capturePath}) {
+    for (const std::string* path :
+         {&request.output.reportPath, &request.output.pngPath, &request.output.chartPath,
+          &JsonFilePath(request.output), &request.capturePath}) {
         std::string error;
         if (!path->empty() && !CanWriteOutputFile(*path, &error)) {
             PrintError(error);
@@ -147,6 +91,7 @@ std::string OutputPathConflict(const OutputRequest& request,
     std::vector<std::pair<const char*, const std::string*>> outputs;
     for (const auto& [option, path] : {std::pair{"--report", &request.output.reportPath},
                                        {"--png", &request.output.pngPath},
+                                       {"--chart", &request.output.chartPath},
                                        {"--json", &JsonFilePath(request.output)},
                                        {"--capture", &request.capturePath}}) {
         if (!path->empty()) {
@@ -184,6 +129,9 @@ ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequ
     const std::string report =
         output.reportPath.empty() ? std::string() : LengthPrefixedString(BuildScanReport());
 
+    const LimitVerdict verdict = JudgeLimits(StripStatsWork, request.limits);
+    view.m_failingSensors = FailingSensorFlags(verdict.failingSensors);
+
     bool filesWritten = true;
     std::string png;
     if (!output.pngPath.empty()) {
@@ -194,7 +142,16 @@ ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequ
         }
     }
 
-    const Verdict verdict = JudgeLimits(monitor, request.limits);
+    std::string chart;
+    if (!output.chartPath.empty()) {
+        std::string error;
+        if (!RenderSensorChartPng(StripStatsWork, request.limits, output.pngWidth, output.pngHeight,
+                                  &chart, &error)) {
+            PrintError(error);
+            filesWritten = false;
+        }
+    }
+
     std::string json;
     if (!output.jsonPath.empty()) {
         ScanFacts facts;
@@ -228,6 +185,9 @@ ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequ
     }
     if (!output.pngPath.empty() && !png.empty()) {
         filesWritten = WriteFile(output.pngPath, png) && filesWritten;
+    }
+    if (!output.chartPath.empty() && !chart.empty()) {
+        filesWritten = WriteFile(output.chartPath, chart) && filesWritten;
     }
     if (!JsonFilePath(output).empty()) {
         filesWritten = WriteFile(output.jsonPath, json) && filesWritten;

@@ -25,8 +25,8 @@ bool OutputFilesWritable(const OutputRequest& request);
 
 // Computes the statistics once, then produces, in this order: the log lines, the
 // state, the figures and the histogram text (or the JSON document in their place), the
-// report, the picture, the JSON document and the capture; last, a line on standard
-// error for each figure above its limit, strip-wide and then sensor by sensor. Returns
+// report, the picture, the sensor chart, the JSON document and the capture; last, a line on
+// standard error for each figure above its limit, strip-wide and then sensor by sensor. Returns
 // File when a file could not be written, else LimitExceeded when a figure is above its
 // limit.
 ExitStatus ProduceOutput(HeadlessView& view, LogCollector& log, const OutputRequest& request);

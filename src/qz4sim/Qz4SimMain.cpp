@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +29,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: qz4sim [--api jack|alsa] [--name NAME] [--sensors N] [--seed S]\n"
+    "              [--fault SPEC]... [--still]\n"
     "Plays a QZ4 scanner box on one virtual MIDI input and one virtual MIDI output\n"
     "whose client and port names contain NAME (default \"qz4sim\"). It answers scan,\n"
     "setup-text and setup-information requests until interrupted, or until its JACK\n"
@@ -36,6 +38,9 @@ constexpr const char* kUsage =
     "  --name NAME    name of the ports\n"
     "  --sensors N    values per scan packet, 0 to 1024 (default 122)\n"
     "  --seed S       seed of the noise and key motion (default 1)\n"
+    "  --fault SPEC   I:noisy:A adds a whole number from -A to A to every value of\n"
+    "                 sensor I, I:stuck:V holds it at V; may be given again\n"
+    "  --still        keep the keys at rest: only the noise and faults move values\n"
     "  --help         show this text\n"
     "  --version      show the version\n";
 
@@ -98,6 +103,18 @@ int Parse(int argc, char** argv, Arguments* arguments) {
             arguments->simulator.sensors = static_cast<int>(number);
         } else if (option == "--seed" && ParseNumber(value, UINT64_MAX, &number)) {
             arguments->simulator.seed = number;
+        } else if (option == "--still") {
+            arguments->simulator.still = true;
+            continue;
+        } else if (option == "--fault" && value != nullptr) {
+            std::string error;
+            const std::optional<SensorFault> fault = ParseSensorFault(value, &error);
+            if (!fault) {
+                std::fprintf(stderr, "qz4sim: %s\n%s", EscapedControlCharacters(error).c_str(),
+                             kUsage);
+                return 2;
+            }
+            arguments->simulator.faults.push_back(*fault);
         } else if (NumericOption(option) && value != nullptr) {
             std::fprintf(stderr, "qz4sim: bad value '%s' for '%s'\n%s",
                          EscapedControlCharacters(value).c_str(), option.c_str(), kUsage);

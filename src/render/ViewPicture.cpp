@@ -1,5 +1,6 @@
 #include "render/ViewPicture.h"
 
+#include "render/SensorChart.h"
 #include "render/ViewRendering.h"
 
 #include <QBuffer>
@@ -57,12 +58,7 @@ private:
     std::unique_ptr<QGuiApplication> m_app;
 };
 
-} // namespace
-
-bool RenderViewPng(const ScannerState& state, int width, int height, std::string* png,
-                   std::string* error) {
-    GuiSupport gui;
-    const QImage image = RenderViewImage(state, QSize(width, height));
+bool EncodePng(const QImage& image, int width, int height, std::string* png, std::string* error) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -73,4 +69,19 @@ bool RenderViewPng(const ScannerState& state, int width, int height, std::string
     }
     png->assign(bytes.constData(), static_cast<size_t>(bytes.size()));
     return true;
+}
+
+} // namespace
+
+bool RenderViewPng(const ScannerState& state, int width, int height, std::string* png,
+                   std::string* error) {
+    GuiSupport gui;
+    return EncodePng(RenderViewImage(state, QSize(width, height)), width, height, png, error);
+}
+
+bool RenderSensorChartPng(const StripStatsWorkArea& stats, const LimitOptions& limits, int width,
+                          int height, std::string* png, std::string* error) {
+    GuiSupport gui;
+    return EncodePng(SensorChart(stats, limits, QSize(width, height)).Image(), width, height, png,
+                     error);
 }

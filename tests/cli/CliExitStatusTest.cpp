@@ -77,6 +77,17 @@ INSTANTIATE_TEST_SUITE_P(
             "UnwritablePicture", {"decode", "--png", "@no/p.png", "@good.syx"}, 4, "can't write"},
         StatusCase{"UnwritableCapture", Scan({"--capture", "@no/c.syx"}), 4, "can't write"},
         StatusCase{"UnwritableDocument", Scan({"--json", "@no/d.json"}), 4, "can't write"},
+        StatusCase{"BadFault", Scan({"--sim-fault", "23:loud:4"}), 2,
+                   "^wintesseltest-cli: scan: bad value '23:loud:4' for '--sim-fault': expected "
+                   "I:noisy:A or I:stuck:V \\(I a sensor from 0 to 1023, A and V from 0 to "
+                   "255\\)\n"},
+        StatusCase{"FaultOfDecode",
+                   {"decode", "--sim-fault", "1:stuck:2", "@good.syx"},
+                   2,
+                   "decode: unknown option '--sim-fault'"},
+        StatusCase{"UnwritableChart", Scan({"--chart", "@no/c.png"}), 4, "can't write"},
+        StatusCase{"ChartOnThePicture", Scan({"--chart", "@p.png", "--png", "@p.png"}), 2,
+                   "--png and --chart name one file"},
         StatusCase{"SensorSwingOutOfRange",
                    {"decode", "--max-sensor-swing", "256", "@good.syx"},
                    2,
@@ -192,6 +203,13 @@ TEST(Qz4simArguments, ANumberOutOfRangeIsBadUsageAndNamed) {
                   0u)
             << run.err;
     }
+    const CliRun fault = RunCli({"--still", "--fault", "1:noisy:256"}, simulator);
+    EXPECT_EQ(fault.status, 2);
+    EXPECT_EQ(fault.err.rfind("qz4sim: bad fault '1:noisy:256': expected I:noisy:A or I:stuck:V "
+                              "(I a sensor from 0 to 1023, A and V from 0 to 255)\n",
+                              0),
+              0u)
+        << fault.err;
     // The largest seed is taken: the run goes on to find no MIDI system.
     const CliRun largest = RunCli({"--seed", "18446744073709551615"}, simulator);
     EXPECT_EQ(largest.status, 1) << largest.err;

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -320,4 +321,35 @@ TEST(CliJson, AScanOfTheSimulatorIsOneDocumentOnStandardOutput) {
     EXPECT_GT(document["sensors"][0]["calibHigh"].get<int>(), 0);
     EXPECT_EQ(document["limits"]["maxSensorSwing"], 255);
     EXPECT_EQ(document["verdict"], "pass");
+}
+
+// A bench's steadiness test without a faulty box: the keys at rest, one sensor noisy and
+// one stuck. Only the noisy one fails; the stuck one is perfectly steady at its value.
+TEST(CliJson, AStillSimulatorWithFaultsFailsTheNoisySensorAloneAndReadsTheStuckOne) {
+    TempDir dir;
+    const std::string chart = dir / "c.png";
+
+    const CliRun run = RunCli({"scan", "--ticks", "40", "--period", "5", "--sim-still",
+                               "--sim-fault", "23:noisy:20", "--sim-fault", "40:stuck:77",
+                               "--max-sensor-rms", "3", "--json", "-", "--chart", chart});
+
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_TRUE(std::regex_match(run.err, std::regex("wintesseltest-cli: sensor 23: rms "
+                                                     "[0-9.]+ exceeds 3\n")))
+        << run.err;
+    const Json document = Document(run);
+    ASSERT_FALSE(document.is_discarded()) << run.out;
+    EXPECT_EQ(document["scanCount"], 40);
+    ASSERT_EQ(document["sensors"].size(), 88u);
+    const Json& stuck = document["sensors"][40];
+    EXPECT_EQ(stuck["min"], 77);
+    EXPECT_EQ(stuck["max"], 77);
+    EXPECT_EQ(stuck["rms"], 0);
+    EXPECT_GT(document["sensors"][23]["rms"].get<double>(), 3);
+    for (const Json& sensor : document["sensors"]) {
+        EXPECT_EQ(sensor["fails"], sensor["index"] == 23 ? Json::array({"rms"}) : Json::array())
+            << sensor["index"];
+    }
+    EXPECT_EQ(document["verdict"], "fail");
+    EXPECT_EQ(ReadBytes(chart).rfind("\x89PNG\r\n\x1a\n", 0), 0u);
 }

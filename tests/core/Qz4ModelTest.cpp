@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,121 @@ TEST(Qz4Model, ValuesStayNearRestWithALittleNoiseWhileSomeKeysGoDownAndUp) {
     }
     EXPECT_GT(keysPressed, 10);
     EXPECT_GT(noisySensors, 100);
+}
+
+std::vector<std::vector<int>> Scans(Qz4Model& model, int count) {
+    std::vector<std::vector<int>> scans;
+    for (int scan = 0; scan < count; ++scan) {
+        scans.push_back(ScanValues(Ask(model, kScanRequest)));
+    }
+    return scans;
+}
+
+TEST(Qz4Model, StillKeysLeaveOnlyTheNoiseOfAtMostTwoAroundRest) {
+    Qz4Model moving(SimulatorOptions{.seed = 5});
+    Qz4Model still(SimulatorOptions{.seed = 5, .still = true});
+    const std::vector<std::vector<int>> movingScans = Scans(moving, 3000);
+    const std::vector<std::vector<int>> stillScans = Scans(still, 3000);
+
+    int sensorsThatMoved = 0;
+    for (int j = 0; j < 122; ++j) {
+        int low = 255;
+        int high = 0;
+        bool moved = false;
+        for (int scan = 0; scan < 3000; ++scan) {
+            low = std::min(low, stillScans[scan][j]);
+            high = std::max(high, stillScans[scan][j]);
+            moved = moved || (scan < 100 && movingScans[scan][j] != stillScans[scan][j]);
+        }
+        EXPECT_LE(high - low, 4) << "sensor " << j;
+        sensorsThatMoved += moved ? 1 : 0;
+    }
+    // Over the first 100 scans a few keys went down; the others have the same noise
+    // either way.
+    EXPECT_GT(sensorsThatMoved, 0);
+    EXPECT_LT(sensorsThatMoved, 61);
+}
+
+TEST(Qz4Model, FaultsChangeTheirSensorAloneAndTheSameWayEveryTime) {
+    const SimulatorOptions healthy{.seed = 9};
+    SimulatorOptions faulty = healthy;
+    faulty.faults = {{23, SensorFault::Kind::Noisy, 20}, {40, SensorFault::Kind::Stuck, 77}};
+    Qz4Model healthyModel(healthy);
+    Qz4Model faultyModel(faulty);
+    Qz4Model faultyAgain(faulty);
+    const std::vector<std::vector<int>> expected = Scans(healthyModel, 400);
+    const std::vector<std::vector<int>> scans = Scans(faultyModel, 400);
+
+    EXPECT_EQ(Scans(faultyAgain, 400), scans);
+    std::vector<int> offsets;
+    for (int scan = 0; scan < 400; ++scan) {
+        for (int j = 0; j < 122; ++j) {
+            if (j == 40) {
+                EXPECT_EQ(scans[scan][j], 77) << "scan " << scan;
+            } else if (j == 23) {
+                offsets.push_back(scans[scan][j] - expected[scan][j]);
+            } else {
+                ASSERT_EQ(scans[scan][j], expected[scan][j]) << "scan " << scan << " sensor " << j;
+            }
+        }
+    }
+    const auto [least, most] = std::minmax_element(offsets.begin(), offsets.end());
+    EXPECT_EQ(*least, -20);
+    EXPECT_EQ(*most, 20);
+}
+
+TEST(Qz4Model, AFaultyValueIsClampedToAByte) {
+    SimulatorOptions options{.sensors = 2};
+    options.faults = {{0, SensorFault::Kind::Stuck, 250},
+                      {0, SensorFault::Kind::Noisy, 255},
+                      {1, SensorFault::Kind::Stuck, 3},
+                      {1, SensorFault::Kind::Noisy, 200}};
+    Qz4Model model(options);
+    bool top = false;
+    bool bottom = false;
+    for (const std::vector<int>& values : Scans(model, 200)) {
+        EXPECT_TRUE(values[0] >= 0 && values[0] <= 255 && values[1] >= 0 && values[1] <= 255);
+        top = top || values[0] == 255;
+        bottom = bottom || values[1] == 0;
+    }
+    EXPECT_TRUE(top);
+    EXPECT_TRUE(bottom);
+}
+
+struct FaultCase {
+    const char* spec;
+    std::optional<SensorFault> fault;
+};
+
+TEST(SensorFault, ParsesNoisyAndStuckAndNamesAnythingElse) {
+    using Kind = SensorFault::Kind;
+    const FaultCase cases[] = {
+        {"23:noisy:20", SensorFault{23, Kind::Noisy, 20}},
+        {"40:stuck:77", SensorFault{40, Kind::Stuck, 77}},
+        {"1023:stuck:255", SensorFault{1023, Kind::Stuck, 255}},
+        {"007:noisy:0", SensorFault{7, Kind::Noisy, 0}},
+        {"1024:stuck:1", std::nullopt},        // past the largest sensor count
+        {"1:stuck:256", std::nullopt},         // not a byte
+        {"1:loud:2", std::nullopt},            // no such fault
+        {"1:Noisy:2", std::nullopt},           // kinds are lower case
+        {"-1:noisy:2", std::nullopt},          // no sign
+        {"1:noisy:+2", std::nullopt},          // no sign
+        {"1:noisy", std::nullopt},             // no amount
+        {"1:noisy:2:3", std::nullopt},         // one amount
+        {"1:noisy:", std::nullopt},            // an empty amount
+        {":noisy:2", std::nullopt},            // an empty sensor
+        {"1 :noisy:2", std::nullopt},          // no blanks
+        {"99999999999:noisy:2", std::nullopt}, // past an int
+        {"", std::nullopt},
+    };
+    for (const FaultCase& c : cases) {
+        std::string error;
+        EXPECT_EQ(ParseSensorFault(c.spec, &error), c.fault) << c.spec;
+        EXPECT_EQ(error, c.fault ? ""
+                                 : std::string("bad fault '") + c.spec + "': expected " +
+                                       kSensorFaultSyntax)
+            << c.spec;
+    }
 }
 
 // What a simulated box's input made of the bytes it received, in order.

@@ -1,12 +1,15 @@
 #include "stats/StripStats.h"
 #include "ReceivedScans.h"
 #include "TestView.h"
+#include "stats/LimitVerdict.h"
 #include "stats/SensorVerdicts.h"
 #include "stats/StatsView.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -154,6 +157,66 @@ INSTANTIATE_TEST_SUITE_P(NoScanOrNoValues, StripStatsEmptyWindowTest,
                                            EmptyWindowCase{"ScansWithoutValues", 5, 0},
                                            EmptyWindowCase{"ValuesWithoutScans", 0, 3}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StripStatsTest, AWorkAreaOfTheCallersOwnLeavesTheProgramsAlone) {
+    ReceiveOneSensorScans(view, {10, 11, 9, 10});
+    auto own = std::make_unique<StripStatsWorkArea>();
+
+    StripStats(view, *own);
+
+    EXPECT_EQ(w.S, 0);
+    EXPECT_EQ(own->S, 4);
+    EXPECT_EQ(own->SensorRms[0], std::sqrt(0.5f));
+    EXPECT_EQ(own->MaxSwing, 2);
+}
+
+LimitOptions AllFour(const char* avg, const char* swing, const char* rms, const char* sensorSwing) {
+    return {ParseRealLimit(avg), ParseWholeLimit(swing), ParseRealLimit(rms),
+            ParseWholeLimit(sensorSwing)};
+}
+
+// Avg Deviation shows as 0.707107, above the float 0.70710677 itself: the shown figure
+// is judged, so a limit of 0.7071068 fails it while the sensor's RMS passes it.
+TEST_F(StripStatsTest, TheVerdictNamesEachFigureAboveItsLimitStripFirstThenBySensor) {
+    ReceiveOneSensorScans(view, {10, 11, 9, 10});
+    StripStats();
+
+    const LimitVerdict failed = JudgeLimits(w, AllFour("0.7071068", "1", "0.5", "01"));
+    EXPECT_EQ(failed.messages, (std::vector<std::string>{
+                                   "Avg Deviation: 0.707107 exceeds 0.7071068",
+                                   "Max Deviation Swing: 2 exceeds 1",
+                                   "sensor 0: rms 0.70710677 exceeds 0.5",
+                                   "sensor 0: swing 2 exceeds 01",
+                               }));
+    EXPECT_TRUE(failed.stripFailed);
+    ASSERT_EQ(failed.failingSensors.size(), 1u);
+    EXPECT_TRUE(failed.failingSensors[0].rms && failed.failingSensors[0].swing);
+    EXPECT_TRUE(FailingSensorFlags(failed.failingSensors).test(0));
+
+    const LimitVerdict passed = JudgeLimits(w, AllFour("0.707107", "2", "0.7071068", "2"));
+    EXPECT_FALSE(passed.Failed());
+    EXPECT_FALSE(passed.stripFailed);
+    EXPECT_TRUE(passed.failingSensors.empty());
+    EXPECT_FALSE(JudgeLimits(w, LimitOptions{}).Failed());
+}
+
+TEST(LimitText, IsDecimalOnlyAndKeptAsWritten) {
+    for (const char* good : {"3", "0.5", ".5", "5.", "1e-310", "1E+3", "007"}) {
+        const std::optional<Limit<double>> limit = ParseRealLimit(good);
+        ASSERT_TRUE(limit) << good;
+        EXPECT_EQ(limit->text, good);
+    }
+    EXPECT_EQ(ParseRealLimit("1e-310")->value, 1e-310);
+    for (const char* bad :
+         {"", "-1", "+1", "0x10", "inf", "nan", "1,5", "1e", "1e400", "1e-400", ".", "1 "}) {
+        EXPECT_FALSE(ParseRealLimit(bad)) << bad;
+    }
+    EXPECT_EQ(ParseWholeLimit("255")->value, 255);
+    EXPECT_EQ(ParseWholeLimit("01")->text, "01");
+    for (const char* bad : {"", "256", "-1", "1.0", "99999999999999999999"}) {
+        EXPECT_FALSE(ParseWholeLimit(bad)) << bad;
+    }
+}
 
 struct ShortestTextCase {
     const char* name;

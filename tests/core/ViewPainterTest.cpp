@@ -222,6 +222,33 @@ TEST_F(ViewPainterTest, ClearScreenEmptiesTheLogAndItsBandLeavesTheBarsAndAsksFo
     EXPECT_EQ(next.texts, (std::vector<DrawnText>{{0, 84, "next line"}}));
 }
 
+TEST_F(ViewPainterTest, AFailingSensorsColumnIsFilledRedAndNothingElseChanges) {
+    TestView view;
+    for (int i = 0; i < 93; ++i) {
+        view.m_values[i] = static_cast<uint8_t>(100 + i);
+        view.m_calibLow[i] = 20;
+        view.m_calibHigh[i] = 220;
+    }
+    const RecordingCanvas unflagged = Paint(view);
+    view.m_failingSensors.set(0);
+    view.m_failingSensors.set(23);
+    view.m_failingSensors.set(92);
+    view.m_failingSensors.set(100); // past the strip: not drawn at all
+
+    const RecordingCanvas flagged = Paint(view);
+
+    std::vector<DrawnRect> expected = unflagged.rects;
+    for (int i : {0, 23, 92}) {
+        // The raw row's three rectangles of all 93 sensors, then two per sensor.
+        DrawnRect& column = expected[3 * 93 + 2 * i];
+        ASSERT_EQ(column.rect, (ViewRect{10 + 10 * i, 106, 18 + 10 * i, 372}));
+        column.brush = kRedBrush;
+    }
+    EXPECT_EQ(flagged.rects, expected);
+    EXPECT_EQ(flagged.texts, unflagged.texts);
+    EXPECT_EQ(kRedBrush, 0x000000FFu); // RGB 255 0 0 as 0x00BBGGRR
+}
+
 TEST(ViewRect, NormalisingOrdersTheCornersAndEmptinessFollowsTheArea) {
     EXPECT_EQ((ViewRect{10, 600, 15, 500}.Normalised()), (ViewRect{10, 500, 15, 600}));
     EXPECT_EQ((ViewRect{15, 5, 10, 1}.Normalised()), (ViewRect{10, 1, 15, 5}));

@@ -10,6 +10,8 @@ struct ScannerState;
 constexpr Colorref kBlueBrush = 0x00FF0000;
 constexpr Colorref kGreenBrush = 0x0000FF00;
 constexpr Colorref kWhiteBrush = 0x00FFFFFF;
+// A failing sensor's column: RGB 255 0 0.
+constexpr Colorref kRedBrush = 0x000000FF;
 
 constexpr int kLogSlots = 7;
 constexpr int kLogSlotHeight = 14;
@@ -28,5 +30,7 @@ constexpr int kPictureHeight = kColumnFoot + 256 + 1;
 int16_t NormalisedHeight(uint8_t value, uint8_t low, uint8_t high);
 
 // The whole picture of the view: the newest log lines, the raw row with its calibration
-// marks and the normalised row, for the first m_stripLength sensors.
+// marks and the normalised row, for the first m_stripLength sensors. The column of each
+// sensor in m_failingSensors is filled red instead of white: the same drawing calls with
+// another brush, so a flag coming or going repaints its column alone.
 void PaintScannerView(const ScannerState& state, const MessageLogTable& log, ViewCanvas& canvas);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 
 // What a port selection dialog holds for the port layer: the device chosen last.
@@ -39,6 +40,9 @@ struct ScannerState {
     PortDeviceChoice* m_pInPortDlg = nullptr;
     PortDeviceChoice* m_pOutPortDlg = nullptr;
     StripStatsMonitor* m_pStatsDlg = nullptr;
+    // The sensors above a bench's per-sensor limits, flagged in the picture; none while
+    // no such limit is set.
+    std::bitset<kValues> m_failingSensors = {};
 
     // The defaults a new view starts with, set in the view's construction order;
     // the welcome lines go into the Message log. The dialog objects are the

@@ -31,7 +31,7 @@ bool IsRequest(const uint8_t* request, size_t size, uint8_t command, size_t expe
 
 Qz4Model::Qz4Model(const SimulatorOptions& options)
     : m_sensors(std::clamp(options.sensors, 0, SimulatorOptions::kMaxSensors)),
-      m_random(options.seed) {
+      m_random(options.seed), m_still(options.still) {
     const int modelled = std::max(m_sensors, kCalibratedSensors);
     m_low.resize(modelled);
     m_high.resize(modelled);
@@ -43,20 +43,29 @@ Qz4Model::Qz4Model(const SimulatorOptions& options)
         m_rest[j] =
             static_cast<uint8_t>(m_low[j] + (m_high[j] - m_low[j]) * 3 / 4 + RandomBelow(8));
     }
+    for (const SensorFault& fault : options.faults) {
+        // Seeded by the sensor and the faults before it on the same sensor, not by its
+        // place in the list: naming another sensor's fault first changes nothing here.
+        uint64_t random = options.seed ^ (0xD1B54A32D192ED03ull * (fault.sensor + 1ull));
+        for (const PlayedFault& earlier : m_faults) {
+            random += earlier.fault.sensor == fault.sensor ? 0x8CB92BA72F3D8DD7ull : 0;
+        }
+        m_faults.push_back({fault, random});
+    }
     std::snprintf(m_setupText, sizeof m_setupText, "QZ4 SIMULATOR %d SENSORS SEED %" PRIu64,
                   m_sensors, options.seed);
 }
 
-uint64_t Qz4Model::NextRandom() {
+uint64_t Qz4Model::NextRandom(uint64_t& state) {
     // splitmix64: small, fast and the same on every platform.
-    uint64_t z = (m_random += 0x9E3779B97F4A7C15ull);
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
 }
 
 int Qz4Model::RandomBelow(int bound) {
-    return static_cast<int>(NextRandom() % bound);
+    return static_cast<int>(NextRandom(m_random) % bound);
 }
 
 uint8_t Qz4Model::SensorValue(int sensor) {
@@ -71,7 +80,9 @@ uint8_t Qz4Model::SensorValue(int sensor) {
         const int total = 2 * kRampSteps + key.holdSteps;
         const int depth = std::min({since + 1, kRampSteps, total - since});
         const int bottom = m_low[sensor] + 3;
-        value -= (value - bottom) * depth / kRampSteps;
+        // Held still, a key goes through its motion unseen: its draws stay those of a
+        // moving key, and so the noise of every sensor stays the same.
+        value -= m_still ? 0 : (value - bottom) * depth / kRampSteps;
         if (since + 1 >= total) {
             key.pressedAt = -1;
         }
@@ -79,7 +90,25 @@ uint8_t Qz4Model::SensorValue(int sensor) {
     static constexpr int kNoise[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0,  0,  0,  0,  0, 0,
                                        0, 0, 0, 0, 1, 1, 1, 1, 1, -1, -1, -1, -1, -1, 2, -2};
     value += kNoise[RandomBelow(32)];
-    return static_cast<uint8_t>(std::clamp(value, int{m_low[sensor]}, int{m_high[sensor]}));
+    return FaultyValue(
+        sensor, static_cast<uint8_t>(std::clamp(value, int{m_low[sensor]}, int{m_high[sensor]})));
+}
+
+uint8_t Qz4Model::FaultyValue(int sensor, uint8_t value) {
+    int faulty = value;
+    for (PlayedFault& played : m_faults) {
+        if (played.fault.sensor != sensor) {
+            continue;
+        }
+        const int amount = played.fault.amount;
+        if (played.fault.kind == SensorFault::Kind::Stuck) {
+            faulty = amount;
+        } else {
+            faulty += static_cast<int>(NextRandom(played.random) % (2 * amount + 1)) - amount;
+        }
+        faulty = std::clamp(faulty, 0, 255);
+    }
+    return static_cast<uint8_t>(faulty);
 }
 
 // Each packet is sized first and then filled by position: the positions are what the

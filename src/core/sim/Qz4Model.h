@@ -10,8 +10,10 @@
 // F0 09 2B F7 with a scan packet, F0 09 44 <2 bytes> F7 with its setup text and
 // F0 09 2A F7 with the setup information that carries the calibration bounds. Sensor
 // values rest inside their calibration range with a little noise, and now and then a
-// key goes down and comes back up. Time advances one step per scan request, so the
-// answers depend only on the seed and the order of the requests.
+// key goes down and comes back up (unless the keys are held still). Time advances one
+// step per scan request, so the answers depend only on the options and the order of the
+// requests. A sensor's faults act on its value after the model has made it, so that they
+// leave every other sensor's values as they are for the same seed.
 class Qz4Model {
 public:
     // Calibration bounds travel for this many sensors, where the tool reads them.
@@ -38,15 +40,25 @@ private:
         int holdSteps = 0;
     };
 
-    uint64_t NextRandom();
+    // A fault as the model plays it: a noisy one draws from a generator of its own, so
+    // that its draws never shift those of the other sensors.
+    struct PlayedFault {
+        SensorFault fault;
+        uint64_t random = 0;
+    };
+
+    static uint64_t NextRandom(uint64_t& state);
     int RandomBelow(int bound);
     uint8_t SensorValue(int sensor);
+    uint8_t FaultyValue(int sensor, uint8_t value);
     std::vector<uint8_t> ScanPacket();
     std::vector<uint8_t> SetupTextPacket() const;
     std::vector<uint8_t> SetupInformationPacket() const;
 
     int m_sensors;
     uint64_t m_random;
+    bool m_still;
+    std::vector<PlayedFault> m_faults;
     int m_step = 0;
     std::vector<uint8_t> m_low; // per sensor, at least kCalibratedSensors of them
     std::vector<uint8_t> m_high;

@@ -60,9 +60,10 @@ void AnalyseSensor(StripStatsWorkArea& w, int i) {
 
 void StripStats() {
     assert(StatsView != nullptr); // recorded by the monitor's construction
-    const ScannerView& view = *StatsView;
-    StripStatsWorkArea& w = StripStatsWork;
+    StripStats(*StatsView, StripStatsWork);
+}
 
+void StripStats(const ScannerState& view, StripStatsWorkArea& w) {
     w.N = std::clamp(view.m_scanLength, 0, StripStatsWorkArea::kMaxSensors);
     w.S = std::clamp(view.m_scanCount, 0, StripStatsWorkArea::kMaxScans);
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+struct ScannerState;
+
 // The results of the latest statistics computation, shared by the strip statistic
 // monitor and the scan report. One instance for the program, zero at start; every
 // computation overwrites it.
@@ -47,3 +49,8 @@ extern StripStatsWorkArea StripStatsWork;
 // view that StatsView names, into StripStatsWork. With no sample at all every mean and
 // deviation is 0.
 void StripStats();
+
+// The same computation into a work area of the caller's, leaving the program's one as
+// the monitor and the report left it: a view that judges its sensors on every tick
+// does so without changing what the monitor copies to the clipboard.
+void StripStats(const ScannerState& view, StripStatsWorkArea& work);

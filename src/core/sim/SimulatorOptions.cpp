@@ -1,0 +1,34 @@
+#include "sim/SimulatorOptions.h"
+
+#include <charconv>
+
+namespace {
+
+bool ParseNumber(std::string_view text, int max, int* value) {
+    if (text.empty() || text.find_first_not_of("0123456789") != text.npos) {
+        return false;
+    }
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), *value);
+    return result.ec == std::errc() && *value <= max;
+}
+
+} // namespace
+
+std::optional<SensorFault> ParseSensorFault(const std::string& spec, std::string* error) {
+    const size_t first = spec.find(':');
+    const size_t second = first == std::string::npos ? first : spec.find(':', first + 1);
+    SensorFault fault;
+    if (second != std::string::npos) {
+        const std::string_view text(spec);
+        const std::string_view kind = text.substr(first + 1, second - first - 1);
+        const bool kindKnown = kind == "noisy" || kind == "stuck";
+        fault.kind = kind == "noisy" ? SensorFault::Kind::Noisy : SensorFault::Kind::Stuck;
+        if (kindKnown &&
+            ParseNumber(text.substr(0, first), SimulatorOptions::kMaxSensors - 1, &fault.sensor) &&
+            ParseNumber(text.substr(second + 1), 255, &fault.amount)) {
+            return fault;
+        }
+    }
+    *error = "bad fault '" + spec + "': expected " + kSensorFaultSyntax;
+    return std::nullopt;
+}
