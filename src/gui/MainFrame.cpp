@@ -12,14 +12,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusTipEvent>
 #include <QStyle>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QToolBar>
 
@@ -291,6 +296,12 @@ bool CMainFrame::event(QEvent* event) {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // The document is never marked modified, so closing never asks to save.
     event->accept();
+    // Windows owned by the frame are destroyed with it, not asked to close: the ports
+    // close with the view (the input with its lines, the output silently), never through
+    // a port dialog's squelch, which the application's closing of every window would run.
+    if (m_view != nullptr) {
+        m_view->DestroyDialogWindows();
+    }
     QApplication::quit();
 }
 
@@ -343,6 +354,9 @@ bool CMainFrame::OnFileSaveAs() {
 
 void CMainFrame::OnAppAbout() {
     CAboutDlg about(this);
+    if (m_view != nullptr) {
+        m_view->RepaintWhatItUncovers(&about);
+    }
     about.exec();
 }
 

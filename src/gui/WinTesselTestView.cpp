@@ -30,6 +30,7 @@ CWinTesselTestView::CWinTesselTestView(QWidget* parent) : QWidget(parent) {
     m_pOutPortDlg = m_outPortDlg.get();
     m_statsDlg = std::make_unique<CStripStatsDlg>(this, this);
     m_pStatsDlg = m_statsDlg.get();
+    RepaintWhatItUncovers(m_statsDlg.get());
 }
 
 CWinTesselTestView::~CWinTesselTestView() {
@@ -85,6 +86,31 @@ void CWinTesselTestView::changeEvent(QEvent* event) {
         update();
     }
     QWidget::changeEvent(event);
+}
+
+void CWinTesselTestView::DestroyDialogWindows() {
+    m_inPortDlg->DestroyWindow();
+    m_outPortDlg->DestroyWindow();
+    m_statsDlg->DestroyWindow();
+}
+
+void CWinTesselTestView::RepaintWhatItUncovers(QWidget* window) {
+    window->installEventFilter(this);
+}
+
+bool CWinTesselTestView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+        // The window system gives the uncovered part back from the window's backing store
+        // without a paint, which would hide what the log gained while the window was up
+        // (the squelch's close line, say).
+        const auto* window = static_cast<const QWidget*>(watched);
+        if (window->isWindow()) {
+            const QRect covered(mapFromGlobal(window->frameGeometry().topLeft()),
+                                window->frameGeometry().size());
+            update(covered & rect());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CWinTesselTestView::timerEvent(QTimerEvent* event) {
