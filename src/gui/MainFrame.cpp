@@ -325,12 +325,27 @@ bool CMainFrame::OnFileSave() {
     if (m_document.PathName().isEmpty()) {
         return OnFileSaveAs();
     }
+    if (!AllowsReplacing(m_document.PathName())) {
+        return false;
+    }
     QString error;
     if (!SaveDocumentAs(m_document.PathName(), &error)) {
         QMessageBox::critical(this, AppStrings::Load(AppStrings::kAppName), error);
         return false;
     }
     return true;
+}
+
+bool CMainFrame::AllowsReplacing(const QString& path) {
+    if (!m_writtenReports.WouldReplaceAnother(QFile::encodeName(path).toStdString())) {
+        return true;
+    }
+    // Asked as Save As asks, the answer that keeps the file first.
+    const QString question = QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                 .arg(QDir::toNativeSeparators(path));
+    return QMessageBox::warning(this, QStringLiteral("Save"), question,
+                                QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool CMainFrame::OnFileSaveAs() {
@@ -372,6 +387,7 @@ bool CMainFrame::SaveDocumentAs(const QString& path, QString* error) {
     if (!m_document.OnSaveDocument(path, error)) {
         return false;
     }
+    m_writtenReports.Written(QFile::encodeName(path).toStdString());
     m_profile.AddRecentFile(path);
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stats/WrittenReports.h"
+
 #include <QHash>
 #include <QMainWindow>
 
@@ -58,6 +60,8 @@ private:
     void UpdateCaption(const QString& documentTitle);
     // A menu is open or a menu-bar item is highlighted.
     bool IsMenuHighlighted() const;
+    // Save onto a file this run has not written: true when the user agrees to replace it.
+    bool AllowsReplacing(const QString& path);
 
     CWinTesselTestDoc& m_document;
     ProfileSettings& m_profile;
@@ -65,4 +69,5 @@ private:
     QToolBar* m_wndToolBar = nullptr;
     CWinTesselTestView* m_view = nullptr;
     QHash<int, QAction*> m_commands;
+    WrittenReports m_writtenReports;
 };

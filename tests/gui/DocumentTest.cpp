@@ -7,10 +7,14 @@
 #include <QAction>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -69,6 +73,20 @@ private:
     bool m_mounted = false;
 };
 
+// Answers the question box that the next step brings up, noting its text; a box that
+// does not come leaves a note that fails the comparison.
+void AnswerNextQuestion(QMessageBox::StandardButton answer, QStringList* questions) {
+    QTimer::singleShot(0, [answer, questions] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            questions->append(QStringLiteral("(no question)"));
+            return;
+        }
+        questions->append(box->text());
+        box->button(answer)->click();
+    });
+}
+
 } // namespace
 
 class DocumentTest : public QObject {
@@ -88,15 +106,60 @@ private slots:
         QCOMPARE(f.profile.RecentFiles().value(0), QFileInfo(path).absoluteFilePath());
     }
 
-    void ctrlSSavesOverTheOpenedFile() {
+    void ctrlSOntoAnOpenedFileAsksBeforeItReplacesItOnce() {
         FrameFixture f;
         QTemporaryDir dir;
         const QString path = dir.filePath("anything.bin");
-        WriteAll(path, QByteArray(5000, 'q'));
+        const QByteArray old(5000, 'q');
+        WriteAll(path, old);
         QString error;
         QVERIFY(f.frame->OpenDocumentFile(path, &error));
+
+        QStringList questions;
+        AnswerNextQuestion(QMessageBox::No, &questions);
         QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(questions, QStringList({path + " already exists.\nDo you want to replace it?"}));
+        QCOMPARE(ReadAll(path), old);
+        QCOMPARE(f.frame->windowTitle(), QStringLiteral("anything.bin - WinTesselTest"));
+
+        // The box took the activation; accelerators reach only the active window.
+        f.frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.frame.get()));
+        AnswerNextQuestion(QMessageBox::Yes, &questions);
+        QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(questions.size(), 2);
         QCOMPARE(ReadAll(path).size(), 267);
+
+        // Now the file is this run's own report: Save replaces it without a word.
+        const QDateTime firstSave = QFileInfo(path).lastModified();
+        f.frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.frame.get()));
+        AnswerNextQuestion(QMessageBox::No, &questions);
+        QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(questions.size(), 3);
+        QCOMPARE(questions.last(), QStringLiteral("(no question)"));
+        QCOMPARE(ReadAll(path).size(), 267);
+        QVERIFY(QFileInfo(path).lastModified() >= firstSave);
+    }
+
+    void saveOntoAFileThisRunWroteOrOntoANewNameAsksNothing() {
+        FrameFixture f;
+        QTemporaryDir dir;
+        const QString written = dir.filePath("written.wtt");
+        QString error;
+        QVERIFY(f.frame->SaveDocumentAs(written, &error));
+        QStringList questions;
+        AnswerNextQuestion(QMessageBox::No, &questions);
+        QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(questions, QStringList({QStringLiteral("(no question)")}));
+
+        // A name opened while no file has it: the file Save makes is a new one.
+        const QString vanished = dir.filePath("vanished.wtt");
+        WriteAll(vanished, "x");
+        QVERIFY(f.frame->OpenDocumentFile(vanished, &error));
+        QVERIFY(QFile::remove(vanished));
+        QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(ReadAll(vanished).size(), 267);
     }
 
     void openReadsNothingAndOnlyTakesTheName() {
