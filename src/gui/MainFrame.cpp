@@ -37,6 +37,34 @@ struct Accelerator {
     int commandId;
 };
 
+// The menu bar takes the keyboard on a lone Alt, as on the desktop this program comes
+// from, whatever the style's own habit.
+class MenuBarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation) {
+            return 1;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        // The style marks an item only while its menu is open; the item the keyboard is
+        // on must show as well.
+        if (element == CE_MenuBarItem && widget != nullptr && widget->hasFocus() &&
+            (option->state & State_Selected)) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QStyleOptionMenuItem marked = *item;
+                marked.state |= State_Sunken;
+                QProxyStyle::drawControl(element, &marked, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
 } // namespace
 
 CMainFrame::CMainFrame(CWinTesselTestDoc& document, ProfileSettings& profile)
@@ -175,6 +203,21 @@ void CMainFrame::CreateMenuBar() {
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
     help->addAction(m_commands.value(AppAbout));
+
+    auto* style = new MenuBarStyle;
+    style->setParent(bar);
+    bar->setStyle(style);
+}
+
+void CMainFrame::ActivateMenuBar() {
+    // F10 does what a lone Alt does: the menu bar takes the keyboard with its first item
+    // highlighted, and Escape gives the keyboard back.
+    QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
+    QCoreApplication::sendEvent(this, &override);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    QCoreApplication::sendEvent(this, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &release);
 }
 
 bool CMainFrame::CreateToolBar() {
@@ -231,6 +274,8 @@ void CMainFrame::CreateAccelerators() {
         {QKeySequence(Qt::Key_F6), NextPane},
         {QKeySequence(Qt::SHIFT | Qt::Key_F6), PrevPane},
     };
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, &CMainFrame::ActivateMenuBar);
     for (const Accelerator& accelerator : table) {
         auto* shortcut = new QShortcut(accelerator.keys, this);
         const int id = accelerator.commandId;

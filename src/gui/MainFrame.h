@@ -36,6 +36,8 @@ public:
     bool OnFileSave();
     bool OnFileSaveAs();
     void OnAppAbout();
+    // The keyboard's way into the menu bar (F10).
+    void ActivateMenuBar();
 
     // The size the frame opens at: the view's whole picture with the menu bar, toolbar
     // and status bar around it, within the screen's free area. The frame stays resizable.

@@ -300,6 +300,30 @@ private slots:
         QCOMPARE(running(), QList<int>());
     }
 
+    void f10AndTheArrowsReachEveryMenuBarCommand() {
+        FrameFixture f;
+        QMenuBar* bar = f.frame->menuBar();
+        const QList<QAction*> items = bar->actions();
+        QTest::keyClick(f.frame.get(), Qt::Key_F10);
+        QTRY_COMPARE(bar->activeAction(), items.value(0));
+        QCOMPARE(QApplication::focusWidget(), bar);
+        QTest::keyClick(bar, Qt::Key_Right);
+        QCOMPARE(bar->activeAction(), items.value(1));
+        // Escape leaves the menu bar; the next F10 starts again from its first item.
+        QTest::keyClick(bar, Qt::Key_Escape);
+        QTRY_VERIFY(bar->activeAction() == nullptr);
+
+        // Enter on a command runs it: StartTimer, the third item.
+        QTest::keyClick(f.frame.get(), Qt::Key_F10);
+        QTRY_COMPARE(bar->activeAction(), items.value(0));
+        QTest::keyClick(bar, Qt::Key_Right);
+        QTest::keyClick(bar, Qt::Key_Right);
+        QCOMPARE(bar->activeAction()->text(), QStringLiteral("StartTimer"));
+        QTest::keyClick(bar, Qt::Key_Return);
+        QTRY_VERIFY(f.View().m_nTimerId != 0);
+        f.View().StopPollTimer();
+    }
+
     void aboutBoxShowsNameVersionAndOk() {
         FrameFixture f;
         bool inspected = false;
