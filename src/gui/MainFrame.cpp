@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -30,7 +31,26 @@
 
 namespace {
 
-const QString kAllFilesFilter = QStringLiteral("All Files (*)");
+const QString kAllFilesFilter = QStringLiteral("All Files (*.*)");
+
+// Asks for a file name under the filter "All Files (*.*)", which on the desktop this
+// program comes from matches every name, a dot in it or not. Qt's own dialog takes the
+// pattern literally and would hide the names without a dot, so its list is left
+// unfiltered; a native dialog does as its platform does.
+QString AskForFileName(QWidget* parent, QFileDialog::AcceptMode mode, const QString& caption,
+                       const QString& suggestion) {
+    QFileDialog dialog(parent, caption, suggestion, kAllFilesFilter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
+    if (auto* list = dialog.findChild<QFileSystemModel*>()) {
+        list->setNameFilters({});
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return QString();
+    }
+    return dialog.selectedFiles().value(0);
+}
 
 struct Accelerator {
     QKeySequence keys;
@@ -356,7 +376,7 @@ void CMainFrame::OnFileNew() {
 
 void CMainFrame::OnFileOpen() {
     const QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kAllFilesFilter);
+        AskForFileName(this, QFileDialog::AcceptOpen, QStringLiteral("Open"), QString());
     if (path.isEmpty()) {
         return;
     }
@@ -400,7 +420,7 @@ bool CMainFrame::OnFileSaveAs() {
     const QString suggestion =
         current.isEmpty() ? m_document.Title() : QFileInfo(current).absoluteFilePath();
     const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), suggestion, kAllFilesFilter);
+        AskForFileName(this, QFileDialog::AcceptSave, QStringLiteral("Save As"), suggestion);
     if (path.isEmpty()) {
         return false;
     }

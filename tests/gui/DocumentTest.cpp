@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -228,6 +229,44 @@ private slots:
         QCOMPARE(folder, QDir(dir.path()).absolutePath());
         QCOMPARE(chosen, QStringList({path}));
         QCOMPARE(f.frame->windowTitle(), QStringLiteral("bench-17.wtt - WinTesselTest"));
+    }
+
+    void theFileDialogsOfferAllFilesStarDotStarAndListNamesWithoutADotToo() {
+        FrameFixture f;
+        QTemporaryDir dir;
+        const QString plain = QDir(dir.path()).absoluteFilePath("bench-17");
+        const QString dotted = QDir(dir.path()).absoluteFilePath("bench-18.wtt");
+        WriteAll(plain, "x");
+        WriteAll(dotted, "x");
+        QString error;
+        QVERIFY(f.frame->OpenDocumentFile(dotted, &error));
+        QStringList filters;
+        bool plainListed = false;
+        bool dottedListed = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            filters = dialog->nameFilters();
+            // The folder is read on a thread of the model's, its names come in a while.
+            if (auto* model = dialog->findChild<QFileSystemModel*>()) {
+                const QModelIndex folder = model->index(dir.path());
+                const auto listed = [&](const QString& name) {
+                    for (int row = 0; row < model->rowCount(folder); ++row) {
+                        if (model->index(row, 0, folder).data().toString() == name) {
+                            return true;
+                        }
+                    }
+                    return false;
+                };
+                plainListed = QTest::qWaitFor([&] { return listed("bench-17"); }, 3000);
+                dottedListed = QTest::qWaitFor([&] { return listed("bench-18.wtt"); }, 3000);
+            }
+            dialog->reject();
+        });
+        QVERIFY(!f.frame->OnFileSaveAs());
+        QCOMPARE(filters, QStringList({QStringLiteral("All Files (*.*)")}));
+        QVERIFY(dottedListed);
+        QVERIFY(plainListed);
     }
 
     void openingAMissingFileFailsAndKeepsTheName() {
