@@ -313,6 +313,20 @@ private slots:
         QVERIFY(first.width() >= menu.WidthOfAllItems());
         const int welcomeLines = program.Lines().size();
         QCOMPARE(welcomeLines, 6);
+
+        // The lock indicators: CAP shows while Caps Lock is on and goes with it. (Without
+        // --clearmodifiers: xdotool would toggle the lock around its own key.)
+        {
+            const QRect panes(first.width() - 300, first.height() - 24, 300, 24);
+            const QImage off = Grab(frame).copy(panes);
+            Xdotool({"key", "Caps_Lock"});
+            QVERIFY2(QTest::qWaitFor([&] { return Grab(frame).copy(panes) != off; }),
+                     "the CAP pane did not change with Caps Lock on");
+            Shot(QStringLiteral("01a-caps-lock-on"));
+            Xdotool({"key", "Caps_Lock"});
+            QVERIFY2(QTest::qWaitFor([&] { return Grab(frame).copy(panes) == off; }),
+                     "the CAP pane did not go blank again with Caps Lock off");
+        }
         // The pointer rests on the status bar between the steps, where it lights nothing up.
         const QPoint restingPlace(first.width() / 2, first.height() - 4);
         const auto logBand = [&](const QImage& window) {

@@ -135,6 +135,23 @@ private slots:
         QCOMPARE(bar->Indicator(59139)->text(), QStringLiteral("SCRL"));
     }
 
+    void lockIndicatorsShowTheirTextOnlyWhileTheLockIsOn() {
+        FrameFixture f;
+        CStatusBar* bar = f.frame->StatusBar();
+        bar->ShowLockIndicators(LockIndicators{true, false, true});
+        QCOMPARE(bar->Indicator(59137)->text(), QStringLiteral("CAP"));
+        QCOMPARE(bar->Indicator(59138)->text(), QString());
+        QCOMPARE(bar->Indicator(59139)->text(), QStringLiteral("SCRL"));
+        QVERIFY(bar->Indicator(59137)->isEnabled());
+        // The panes keep their places while blank.
+        QVERIFY(bar->Indicator(59138)->isVisible());
+        QVERIFY(bar->Indicator(59138)->width() >= bar->Indicator(59137)->width());
+        bar->ShowLockIndicators(LockIndicators{false, true, false});
+        QCOMPARE(bar->Indicator(59137)->text(), QString());
+        QCOMPARE(bar->Indicator(59138)->text(), QStringLiteral("NUM"));
+        QCOMPARE(bar->Indicator(59139)->text(), QString());
+    }
+
     void viewMenuTogglesToolbarAndStatusBar() {
         FrameFixture f;
         QAction* toolbar = f.frame->CommandAction(CommandId::ViewToolbar);
