@@ -12,24 +12,77 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusTipEvent>
 #include <QStyle>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QToolBar>
 
 namespace {
 
-const QString kAllFilesFilter = QStringLiteral("All Files (*)");
+const QString kAllFilesFilter = QStringLiteral("All Files (*.*)");
+
+// Asks for a file name under the filter "All Files (*.*)", which on the desktop this
+// program comes from matches every name, a dot in it or not. Qt's own dialog takes the
+// pattern literally and would hide the names without a dot, so its list is left
+// unfiltered; a native dialog does as its platform does.
+QString AskForFileName(QWidget* parent, QFileDialog::AcceptMode mode, const QString& caption,
+                       const QString& suggestion) {
+    QFileDialog dialog(parent, caption, suggestion, kAllFilesFilter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
+    if (auto* list = dialog.findChild<QFileSystemModel*>()) {
+        list->setNameFilters({});
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return QString();
+    }
+    return dialog.selectedFiles().value(0);
+}
 
 struct Accelerator {
     QKeySequence keys;
     int commandId;
+};
+
+// The menu bar takes the keyboard on a lone Alt, as on the desktop this program comes
+// from, whatever the style's own habit.
+class MenuBarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation) {
+            return 1;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        // The style marks an item only while its menu is open; the item the keyboard is
+        // on must show as well.
+        if (element == CE_MenuBarItem && widget != nullptr && widget->hasFocus() &&
+            (option->state & State_Selected)) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QStyleOptionMenuItem marked = *item;
+                marked.state |= State_Sunken;
+                QProxyStyle::drawControl(element, &marked, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
 };
 
 } // namespace
@@ -170,6 +223,21 @@ void CMainFrame::CreateMenuBar() {
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
     help->addAction(m_commands.value(AppAbout));
+
+    auto* style = new MenuBarStyle;
+    style->setParent(bar);
+    bar->setStyle(style);
+}
+
+void CMainFrame::ActivateMenuBar() {
+    // F10 does what a lone Alt does: the menu bar takes the keyboard with its first item
+    // highlighted, and Escape gives the keyboard back.
+    QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
+    QCoreApplication::sendEvent(this, &override);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+    QCoreApplication::sendEvent(this, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &release);
 }
 
 bool CMainFrame::CreateToolBar() {
@@ -226,6 +294,8 @@ void CMainFrame::CreateAccelerators() {
         {QKeySequence(Qt::Key_F6), NextPane},
         {QKeySequence(Qt::SHIFT | Qt::Key_F6), PrevPane},
     };
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, &CMainFrame::ActivateMenuBar);
     for (const Accelerator& accelerator : table) {
         auto* shortcut = new QShortcut(accelerator.keys, this);
         const int id = accelerator.commandId;
@@ -291,6 +361,12 @@ bool CMainFrame::event(QEvent* event) {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // The document is never marked modified, so closing never asks to save.
     event->accept();
+    // Windows owned by the frame are destroyed with it, not asked to close: the ports
+    // close with the view (the input with its lines, the output silently), never through
+    // a port dialog's squelch, which the application's closing of every window would run.
+    if (m_view != nullptr) {
+        m_view->DestroyDialogWindows();
+    }
     QApplication::quit();
 }
 
@@ -300,7 +376,7 @@ void CMainFrame::OnFileNew() {
 
 void CMainFrame::OnFileOpen() {
     const QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kAllFilesFilter);
+        AskForFileName(this, QFileDialog::AcceptOpen, QStringLiteral("Open"), QString());
     if (path.isEmpty()) {
         return;
     }
@@ -314,12 +390,27 @@ bool CMainFrame::OnFileSave() {
     if (m_document.PathName().isEmpty()) {
         return OnFileSaveAs();
     }
+    if (!AllowsReplacing(m_document.PathName())) {
+        return false;
+    }
     QString error;
     if (!SaveDocumentAs(m_document.PathName(), &error)) {
         QMessageBox::critical(this, AppStrings::Load(AppStrings::kAppName), error);
         return false;
     }
     return true;
+}
+
+bool CMainFrame::AllowsReplacing(const QString& path) {
+    if (!m_writtenReports.WouldReplaceAnother(QFile::encodeName(path).toStdString())) {
+        return true;
+    }
+    // Asked as Save As asks, the answer that keeps the file first.
+    const QString question = QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                 .arg(QDir::toNativeSeparators(path));
+    return QMessageBox::warning(this, QStringLiteral("Save"), question,
+                                QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool CMainFrame::OnFileSaveAs() {
@@ -329,7 +420,7 @@ bool CMainFrame::OnFileSaveAs() {
     const QString suggestion =
         current.isEmpty() ? m_document.Title() : QFileInfo(current).absoluteFilePath();
     const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), suggestion, kAllFilesFilter);
+        AskForFileName(this, QFileDialog::AcceptSave, QStringLiteral("Save As"), suggestion);
     if (path.isEmpty()) {
         return false;
     }
@@ -343,6 +434,9 @@ bool CMainFrame::OnFileSaveAs() {
 
 void CMainFrame::OnAppAbout() {
     CAboutDlg about(this);
+    if (m_view != nullptr) {
+        m_view->RepaintWhatItUncovers(&about);
+    }
     about.exec();
 }
 
@@ -358,6 +452,7 @@ bool CMainFrame::SaveDocumentAs(const QString& path, QString* error) {
     if (!m_document.OnSaveDocument(path, error)) {
         return false;
     }
+    m_writtenReports.Written(QFile::encodeName(path).toStdString());
     m_profile.AddRecentFile(path);
     return true;
 }

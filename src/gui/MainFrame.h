@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stats/WrittenReports.h"
+
 #include <QHash>
 #include <QMainWindow>
 
@@ -34,6 +36,8 @@ public:
     bool OnFileSave();
     bool OnFileSaveAs();
     void OnAppAbout();
+    // The keyboard's way into the menu bar (F10).
+    void ActivateMenuBar();
 
     // The size the frame opens at: the view's whole picture with the menu bar, toolbar
     // and status bar around it, within the screen's free area. The frame stays resizable.
@@ -58,6 +62,8 @@ private:
     void UpdateCaption(const QString& documentTitle);
     // A menu is open or a menu-bar item is highlighted.
     bool IsMenuHighlighted() const;
+    // Save onto a file this run has not written: true when the user agrees to replace it.
+    bool AllowsReplacing(const QString& path);
 
     CWinTesselTestDoc& m_document;
     ProfileSettings& m_profile;
@@ -65,4 +71,5 @@ private:
     QToolBar* m_wndToolBar = nullptr;
     CWinTesselTestView* m_view = nullptr;
     QHash<int, QAction*> m_commands;
+    WrittenReports m_writtenReports;
 };

@@ -1,11 +1,14 @@
 #include "gui/MidiPortDlg.h"
 
 #include "gui/DialogUnits.h"
+#include "gui/ListBox.h"
 #include "gui/WinTesselTestView.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -17,10 +20,10 @@ namespace {
 // The device list. It tells its owner only about a line the user chose, with the mouse
 // or the keyboard: a list view on its own makes its first line current when it gets the
 // focus, and filling or marking the list from the program must not open anything either.
-class PortList : public QListWidget {
+class PortList : public CListBox {
 public:
     PortList(QWidget* parent, std::function<void()> onUserChoice)
-        : QListWidget(parent), m_onUserChoice(std::move(onUserChoice)) {}
+        : CListBox(parent), m_onUserChoice(std::move(onUserChoice)) {}
 
 protected:
     void focusInEvent(QFocusEvent* event) override {
@@ -29,7 +32,7 @@ protected:
         viewport()->update();
     }
     void mousePressEvent(QMouseEvent* event) override {
-        QListWidget::mousePressEvent(event);
+        CListBox::mousePressEvent(event);
         // A click on a line is a choice even when the line is already selected: after a
         // failed open, choosing the same device again tries again.
         if (event->button() == Qt::LeftButton && itemAt(event->position().toPoint()) != nullptr) {
@@ -38,7 +41,7 @@ protected:
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         const int before = currentRow();
-        QListWidget::mouseMoveEvent(event);
+        CListBox::mouseMoveEvent(event);
         NotifyWhenMovedFrom(before);
     }
     void keyPressEvent(QKeyEvent* event) override {
@@ -69,6 +72,19 @@ public:
 private:
     CMidiPortDlg& m_dialog;
 };
+
+// The template places the window at (0, 0) of the owner's client area. A frame's client
+// area begins below its menu bar, so the menu bar stays free for the next command.
+QPoint ClientAreaOrigin(const QWidget& owner) {
+    int top = 0;
+    if (const auto* frame = qobject_cast<const QMainWindow*>(&owner)) {
+        const auto* bar = qobject_cast<const QMenuBar*>(frame->menuWidget());
+        if (bar != nullptr && bar->isVisible() && !bar->isNativeMenuBar()) {
+            top = bar->geometry().bottom() + 1;
+        }
+    }
+    return owner.mapToGlobal(QPoint(0, top));
+}
 
 } // namespace
 
@@ -105,9 +121,11 @@ bool CMidiPortDlg::Create() {
     cancel->setGeometry(du.Rect(193, 25, 50, 14));
     QObject::connect(cancel, &QPushButton::clicked, window, [this] { OnCancel(); });
 
-    // The template places the window at (0, 0) of the owner's client area.
     if (owner != nullptr) {
-        window->move(owner->mapToGlobal(QPoint(0, 0)));
+        window->move(ClientAreaOrigin(*owner));
+    }
+    if (m_view != nullptr) {
+        m_view->RepaintWhatItUncovers(window);
     }
     m_window = window;
     window->show();

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "gui/X11LockIndicators.h"
+
 #include <QStatusBar>
+
+#include <optional>
 
 class QLabel;
 
@@ -16,6 +20,12 @@ public:
     void SetMessage(const QString& prompt, bool commandHighlighted = false);
     QString Message() const;
     QLabel* Indicator(int id) const;
+    // Each indicator shows its text while its lock is on and is blank while it is off;
+    // with the states unknown, the texts stay, dimmed.
+    void ShowLockIndicators(const std::optional<LockIndicators>& states);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLabel* m_messagePane;

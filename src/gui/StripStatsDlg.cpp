@@ -1,6 +1,7 @@
 #include "gui/StripStatsDlg.h"
 
 #include "gui/DialogUnits.h"
+#include "gui/ListBox.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -142,7 +143,7 @@ void CStripStatsDlg::CreateControls() {
     onClick(1012, [this] { OnCopyStats(); });
     // 1004 "Clear data and Restart" has no handler: pressing it does nothing.
 
-    m_list = new QListWidget(this);
+    m_list = new CListBox(this);
     m_list->setFrameShape(QFrame::Box);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

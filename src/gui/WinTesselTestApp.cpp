@@ -75,7 +75,7 @@ QString CWinTesselTestApp::VersionText() {
 
 QString CWinTesselTestApp::UsageText() {
     return QStringLiteral(
-               "Usage: wintesseltest [FILE | /Automation | /Embedding]\n"
+               "Usage: wintesseltest [--demo] [--echo-log] [FILE | /Automation | /Embedding]\n"
                "  FILE         open FILE as the document (its content is not read)\n"
                "  --demo       open the QZ4 Simulator both ways, get its setup and poll it\n"
                "  --echo-log   also write each Message log line to standard output\n"
@@ -90,6 +90,25 @@ QString CWinTesselTestApp::UsageText() {
         .arg(ClassRegistration::DocumentTypeId(), ClassRegistration::DocumentTypeName(),
              QLatin1String(ClassRegistration::kDocumentClassId),
              QLatin1String(ClassRegistration::kDocumentDispatchId));
+}
+
+std::optional<int> CWinTesselTestApp::AnswerWithoutStarting(const QStringList& arguments) {
+    const CommandLineInfo command = ParseCommandLine(arguments);
+    switch (command.shell) {
+    case CommandLineInfo::Shell::Version:
+        std::fputs(qPrintable(VersionText()), stdout);
+        return 0;
+    case CommandLineInfo::Shell::Help:
+        std::fputs(qPrintable(UsageText()), stdout);
+        return 0;
+    case CommandLineInfo::Shell::Error:
+        // One line that names the fault, as the runner does; the help is one option away.
+        std::fprintf(stderr, "wintesseltest: %s\nTry 'wintesseltest --help'.\n",
+                     qPrintable(command.error));
+        return 2;
+    default:
+        return std::nullopt;
+    }
 }
 
 void CWinTesselTestApp::PreparePlatform(int argc, char** argv) {
@@ -122,17 +141,16 @@ void CWinTesselTestApp::Fail(const QString& message, int status) {
 bool CWinTesselTestApp::InitInstance() {
     m_profile.Load();
 
+    if (const std::optional<int> status = AnswerWithoutStarting(arguments().mid(1))) {
+        m_exitStatus = *status;
+        return false;
+    }
     const CommandLineInfo command = ParseCommandLine(arguments().mid(1));
     switch (command.shell) {
     case CommandLineInfo::Shell::Version:
-        std::fputs(qPrintable(VersionText()), stdout);
-        return false;
     case CommandLineInfo::Shell::Help:
-        std::fputs(qPrintable(UsageText()), stdout);
-        return false;
     case CommandLineInfo::Shell::Error:
-        Fail(command.error + QStringLiteral("\n") + UsageText(), 2);
-        return false;
+        return false; // answered above
     case CommandLineInfo::Shell::Automation:
     case CommandLineInfo::Shell::Embedding:
         m_profileInUse = true;

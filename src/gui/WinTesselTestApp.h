@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class AutomationServer;
 class CMainFrame;
@@ -33,6 +34,10 @@ public:
     // Before the application object exists: a start that shows no window (automation,
     // --help, --version) must not need a display either.
     static void PreparePlatform(int argc, char** argv);
+    // --version, --help and a command line that can't be used are answered on the
+    // terminal, with no application object needed; the exit status then, or nothing
+    // when the command line asks for a start.
+    static std::optional<int> AnswerWithoutStarting(const QStringList& arguments);
 
 private:
     // Creates the document and its frame, opening `fileName` when one is given.

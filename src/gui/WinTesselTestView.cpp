@@ -3,11 +3,13 @@
 #include "gui/MidiInPortDlg.h"
 #include "gui/MidiOutPortDlg.h"
 #include "gui/StripStatsDlg.h"
+#include "picture/PrintScale.h"
 #include "picture/ViewPainter.h"
 #include "render/ViewRendering.h"
 
 #include <QBackingStore>
 #include <QEvent>
+#include <QFontInfo>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
@@ -15,6 +17,7 @@
 #include <QPrinter>
 #include <QRegion>
 #include <QTimerEvent>
+#include <QtMath>
 #include <cassert>
 
 CWinTesselTestView::CWinTesselTestView(QWidget* parent) : QWidget(parent) {
@@ -30,6 +33,7 @@ CWinTesselTestView::CWinTesselTestView(QWidget* parent) : QWidget(parent) {
     m_pOutPortDlg = m_outPortDlg.get();
     m_statsDlg = std::make_unique<CStripStatsDlg>(this, this);
     m_pStatsDlg = m_statsDlg.get();
+    RepaintWhatItUncovers(m_statsDlg.get());
 }
 
 CWinTesselTestView::~CWinTesselTestView() {
@@ -85,6 +89,31 @@ void CWinTesselTestView::changeEvent(QEvent* event) {
         update();
     }
     QWidget::changeEvent(event);
+}
+
+void CWinTesselTestView::DestroyDialogWindows() {
+    m_inPortDlg->DestroyWindow();
+    m_outPortDlg->DestroyWindow();
+    m_statsDlg->DestroyWindow();
+}
+
+void CWinTesselTestView::RepaintWhatItUncovers(QWidget* window) {
+    window->installEventFilter(this);
+}
+
+bool CWinTesselTestView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+        // The window system gives the uncovered part back from the window's backing store
+        // without a paint, which would hide what the log gained while the window was up
+        // (the squelch's close line, say).
+        const auto* window = static_cast<const QWidget*>(watched);
+        if (window->isWindow()) {
+            const QRect covered(mapFromGlobal(window->frameGeometry().topLeft()),
+                                window->frameGeometry().size());
+            update(covered & rect());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CWinTesselTestView::timerEvent(QTimerEvent* event) {
@@ -155,7 +184,6 @@ void CWinTesselTestView::OnDraw(QPainter& dc, const QRect& clipBox) {
 }
 
 void CWinTesselTestView::OnFilePrint() {
-    // The printer's own resolution: one logical unit per printer pixel, as on screen.
     QPrinter printer(QPrinter::HighResolution);
     if (OnPreparePrinting(printer)) {
         OnPrint(printer);
@@ -172,7 +200,17 @@ void CWinTesselTestView::OnPrint(QPrinter& printer) {
     if (!dc.begin(&printer)) {
         return;
     }
+    // The screen's size on paper, or less where that would not fit; one picture unit per
+    // printer dot would leave a picture a few centimetres wide.
+    const double scale = PrintScale(kPictureWidth, kPictureHeight, printer.width(),
+                                    printer.height(), printer.resolution());
+    dc.scale(scale, scale);
+    // The text too: a point size would grow with the printer's resolution, on top of
+    // the scale.
+    QFont screenFont = font();
+    screenFont.setPixelSize(QFontInfo(font()).pixelSize());
+    dc.setFont(screenFont);
     // One page, drawn straight onto the printer: nothing asks it for another.
-    OnDraw(dc, QRect(0, 0, printer.width(), printer.height()));
+    OnDraw(dc, QRect(0, 0, qFloor(printer.width() / scale), qFloor(printer.height() / scale)));
     dc.end();
 }

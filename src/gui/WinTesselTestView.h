@@ -30,6 +30,13 @@ public:
     // Prints the picture on one page of `printer`.
     void OnPrint(QPrinter& printer);
 
+    // From now on, whenever `window` is hidden, the part of the view it covered is
+    // painted anew.
+    void RepaintWhatItUncovers(QWidget* window);
+    // The frame is being destroyed: the windows of the view's dialogs go with it, and
+    // none of them runs what its closing would (a port dialog's squelch).
+    void DestroyDialogWindows();
+
 public slots:
     void OnFilePrint();
     void OnMidiInPortSelect();
@@ -43,6 +50,7 @@ protected:
 
     QSize sizeHint() const override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 

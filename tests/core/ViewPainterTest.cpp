@@ -1,6 +1,7 @@
 #include "RecordingCanvas.h"
 #include "TestView.h"
 
+#include "picture/PrintScale.h"
 #include "picture/ViewPainter.h"
 
 #include <gtest/gtest.h>
@@ -258,3 +259,25 @@ TEST(ViewRect, NormalisingOrdersTheCornersAndEmptinessFollowsTheArea) {
 }
 
 } // namespace
+
+// A4 at 1200 dpi with 1/4 inch margins: 7.77 x 11.19 inches of printable area.
+TEST(PrintScale, APictureWiderThanThePageIsScaledDownToItsWidthKeepingItsProportions) {
+    const double scale = PrintScale(kPictureWidth, kPictureHeight, 9324, 13428, 1200);
+    EXPECT_DOUBLE_EQ(scale, 9324.0 / kPictureWidth);
+    EXPECT_LE(kPictureWidth * scale, 9324.0);
+    EXPECT_LE(kPictureHeight * scale, 13428.0);
+}
+
+TEST(PrintScale, APictureThatFitsIsPrintedAtTheScreensNinetySixUnitsPerInch) {
+    EXPECT_DOUBLE_EQ(PrintScale(kPictureWidth, kPictureHeight, 20000, 13428, 1200), 12.5);
+    EXPECT_DOUBLE_EQ(PrintScale(kPictureWidth, kPictureHeight, 1400, 700, 96), 1.0);
+}
+
+TEST(PrintScale, ALandscapePageLimitedByItsHeightScalesToTheHeight) {
+    const double scale = PrintScale(kPictureWidth, kPictureHeight, 13428, 4000, 1200);
+    EXPECT_DOUBLE_EQ(scale, 4000.0 / kPictureHeight);
+}
+
+TEST(PrintScale, AnEmptyAreaLeavesTheScreenScale) {
+    EXPECT_DOUBLE_EQ(PrintScale(kPictureWidth, kPictureHeight, 0, 0, 600), 6.25);
+}

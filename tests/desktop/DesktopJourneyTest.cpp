@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 
 const QString kProgram = QStringLiteral(WT_PROGRAM);
@@ -42,43 +44,30 @@ QString Xdotool(const QStringList& arguments) {
 
 // The visible top-level window with exactly this title, or "" after `ms`.
 QString WaitForWindow(const QString& title, int ms = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        const QString found =
-            Xdotool({"search", "--onlyvisible", "--name",
-                     QStringLiteral("^%1$").arg(QRegularExpression::escape(title))});
-        if (!found.isEmpty()) {
-            return found.section('\n', 0, 0);
-        }
-        QTest::qWait(50);
-    } while (clock.elapsed() < ms);
-    return QString();
+    QString found;
+    static_cast<void>(QTest::qWaitFor(
+        [&] {
+            found = Xdotool({"search", "--onlyvisible", "--name",
+                             QStringLiteral("^%1$").arg(QRegularExpression::escape(title))})
+                        .section('\n', 0, 0);
+            return !found.isEmpty();
+        },
+        ms));
+    return found;
 }
 
 bool WaitUntilGone(const QString& title, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        if (Xdotool({"search", "--onlyvisible", "--name", QStringLiteral("^%1$").arg(title)})
-                .isEmpty()) {
-            return true;
-        }
-        QTest::qWait(50);
-    }
-    return false;
+    return QTest::qWaitFor(
+        [&] {
+            return Xdotool({"search", "--onlyvisible", "--name",
+                            QStringLiteral("^%1$").arg(QRegularExpression::escape(title))})
+                .isEmpty();
+        },
+        ms);
 }
 
 bool WaitUntilActive(const QString& window, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        if (Xdotool({"getactivewindow"}) == window) {
-            return true;
-        }
-        QTest::qWait(50);
-    }
-    return false;
+    return QTest::qWaitFor([&] { return Xdotool({"getactivewindow"}) == window; }, ms);
 }
 
 // A left click at a point of a window's client area.
@@ -96,6 +85,54 @@ QImage Grab(const QString& window) {
         ->grabWindow(window.toULongLong())
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
+}
+
+// Where a window's client area lies on the screen. (xdotool's geometry adds the window
+// manager's frame offset twice; xwininfo's absolute corner is the client's.)
+QRect OnScreen(const QString& window) {
+    QRect where;
+    for (const QString& line : Run(QStringLiteral("xwininfo"), {"-id", window}).split('\n')) {
+        const QString label = line.section(':', 0, 0).trimmed();
+        const int value = line.section(':', 1).trimmed().toInt();
+        if (label == QLatin1String("Absolute upper-left X")) {
+            where.moveLeft(value);
+        } else if (label == QLatin1String("Absolute upper-left Y")) {
+            where.moveTop(value);
+        } else if (label == QLatin1String("Width")) {
+            where.setWidth(value);
+        } else if (label == QLatin1String("Height")) {
+            where.setHeight(value);
+        }
+    }
+    return where;
+}
+
+// What the screen shows over a window's client area, whatever window lies on top.
+QImage GrabScreen(const QRect& area) {
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// A window's picture once it has been drawn and stays as it is for a moment.
+QImage WaitForStill(const QString& window, int ms = 5000) {
+    constexpr int kStillFor = 150;
+    QImage last = Grab(window);
+    QElapsedTimer unchanged;
+    unchanged.start();
+    static_cast<void>(QTest::qWaitFor(
+        [&] {
+            QImage now = Grab(window);
+            if (now != last || now.isNull()) {
+                last = std::move(now);
+                unchanged.restart();
+                return false;
+            }
+            return unchanged.elapsed() >= kStillFor;
+        },
+        ms));
+    return last;
 }
 
 // The whole screen, for a person to look at.
@@ -207,18 +244,15 @@ public:
         }
         return m_lines;
     }
-    bool WaitForLine(const QString& start, int ms = 5000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ms) {
-            for (const QString& line : Lines()) {
-                if (line.startsWith(start)) {
-                    return true;
-                }
-            }
-            QTest::qWait(50);
-        }
-        return false;
+    bool WaitForLine(const QString& start, int ms = 5000, int from = 0) {
+        return QTest::qWaitFor(
+            [&] {
+                const QStringList& lines = Lines();
+                return std::any_of(lines.begin() + std::min<qsizetype>(from, lines.size()),
+                                   lines.end(),
+                                   [&](const QString& line) { return line.startsWith(start); });
+            },
+            ms);
     }
     bool WaitForExit(int ms = 10000) { return m_process.waitForFinished(ms); }
     int ExitCode() const { return m_process.exitCode(); }
@@ -247,6 +281,7 @@ struct PortDialogLayout {
                 list.top() + 3 + QFontMetrics(DialogUnits::TemplateFont()).height() / 2};
     }
     QPoint Ok() const { return units.Rect(193, 7, 50, 14).center(); }
+    QPoint Squelch() const { return units.Rect(193, 25, 50, 14).center(); }
 };
 
 } // namespace
@@ -265,11 +300,10 @@ private slots:
         QVERIFY2(!frame.isEmpty(), qPrintable(program.Errors()));
         QVERIFY(program.WaitForLine(QStringLiteral("don't forget to click")));
         QVERIFY(WaitUntilActive(frame));
-        QTest::qWait(300);
+        const QImage first = WaitForStill(frame);
         Shot(QStringLiteral("01-first-start"));
 
         // The first window shows the whole picture and every menu-bar item.
-        const QImage first = Grab(frame);
         const MenuBarLayout menu(first.width());
         const auto [viewTop, viewBottom] = ViewRows(first);
         qInfo("first window: %dx%d, view rows %d to %d, menu items %d wide", first.width(),
@@ -280,8 +314,27 @@ private slots:
         const int welcomeLines = program.Lines().size();
         QCOMPARE(welcomeLines, 6);
 
-        // Each port dialog: shown and active, nothing chosen; a click on the QZ4 Simulator
-        // opens it; OK hides the dialog.
+        // The lock indicators: CAP shows while Caps Lock is on and goes with it. (Without
+        // --clearmodifiers: xdotool would toggle the lock around its own key.)
+        {
+            const QRect panes(first.width() - 300, first.height() - 24, 300, 24);
+            const QImage off = Grab(frame).copy(panes);
+            Xdotool({"key", "Caps_Lock"});
+            QVERIFY2(QTest::qWaitFor([&] { return Grab(frame).copy(panes) != off; }),
+                     "the CAP pane did not change with Caps Lock on");
+            Shot(QStringLiteral("01a-caps-lock-on"));
+            Xdotool({"key", "Caps_Lock"});
+            QVERIFY2(QTest::qWaitFor([&] { return Grab(frame).copy(panes) == off; }),
+                     "the CAP pane did not go blank again with Caps Lock off");
+        }
+        // The pointer rests on the status bar between the steps, where it lights nothing up.
+        const QPoint restingPlace(first.width() / 2, first.height() - 4);
+        const auto logBand = [&](const QImage& window) {
+            return window.copy(0, viewTop, kPictureWidth, kLogSlots * kLogSlotHeight);
+        };
+
+        // Each port dialog: shown and active below the menu bar, nothing chosen; a click on
+        // the QZ4 Simulator opens it; OK hides the dialog.
         const PortDialogLayout dialogLayout;
         const struct {
             const char* menuItem;
@@ -292,18 +345,38 @@ private slots:
         int shot = 2;
         for (const auto& port : ports) {
             const int linesBefore = program.Lines().size();
+            Click(frame, restingPlace);
+            WaitForStill(frame);
+            const QRect menuBarOnScreen(OnScreen(frame).topLeft(),
+                                        QSize(first.width(), menu.Height()));
+            const QImage menuBarBefore = GrabScreen(menuBarOnScreen);
             Click(frame, menu.Centre(QLatin1String(port.menuItem)));
             const QString dialog = WaitForWindow(QLatin1String(port.title));
             QVERIFY2(!dialog.isEmpty(), port.title);
             QVERIFY2(WaitUntilActive(dialog), port.title);
-            QTest::qWait(500);
+            Xdotool({"mousemove", "--sync", "--window", frame, QString::number(restingPlace.x()),
+                     QString::number(restingPlace.y())});
+            WaitForStill(dialog);
             QCOMPARE(program.Lines().size(), linesBefore);
+            // The window manager may place the dialog a moment after it is drawn.
+            QRect covered;
+            static_cast<void>(QTest::qWaitFor([&] {
+                covered = Difference(menuBarBefore, GrabScreen(menuBarOnScreen));
+                return covered.isEmpty();
+            }));
             Shot(
                 QStringLiteral("%1-%2-shown").arg(shot++, 2, 10, QLatin1Char('0')).arg(port.title));
+            QVERIFY2(covered.isEmpty(),
+                     qPrintable(QStringLiteral("%1 covers the menu bar at (%2,%3) %4x%5")
+                                    .arg(port.title)
+                                    .arg(covered.x())
+                                    .arg(covered.y())
+                                    .arg(covered.width())
+                                    .arg(covered.height())));
             Click(dialog, dialogLayout.FirstLine());
             QVERIFY2(program.WaitForLine(QLatin1String(port.opened)),
                      qPrintable(program.Lines().join('\n')));
-            QTest::qWait(200);
+            WaitForStill(dialog);
             Shot(QStringLiteral("%1-%2-chosen")
                      .arg(shot++, 2, 10, QLatin1Char('0'))
                      .arg(port.title));
@@ -312,29 +385,71 @@ private slots:
         }
         QCOMPARE(program.Lines().size(), welcomeLines + 2);
 
+        // Squelch with the timer stopped: nothing asks the view for a repaint, yet the part
+        // the dialog uncovers shows the log as it now stands, with the close line.
+        {
+            Click(frame, restingPlace);
+            const QImage before = WaitForStill(frame);
+            Click(frame, menu.Centre(QStringLiteral("Midi In Port Select")));
+            const QString dialog = WaitForWindow(QStringLiteral("Midi Inout Port Select"));
+            QVERIFY(!dialog.isEmpty());
+            QVERIFY(WaitUntilActive(dialog));
+            WaitForStill(dialog);
+            const int mark = program.Lines().size();
+            Click(dialog, dialogLayout.Squelch());
+            QVERIFY(program.WaitForLine(QStringLiteral("In Close QZ4 Simulator "), 5000, mark));
+            QVERIFY(WaitUntilGone(QStringLiteral("Midi Inout Port Select")));
+            QVERIFY2(QTest::qWaitFor([&] { return logBand(Grab(frame)) != logBand(before); }),
+                     "the log band still shows the lines from before the squelch");
+            Shot(QStringLiteral("05a-squelched-close-line-shown"));
+
+            // The input again, for the poll below.
+            Click(frame, menu.Centre(QStringLiteral("Midi In Port Select")));
+            const QString again = WaitForWindow(QStringLiteral("Midi Inout Port Select"));
+            QVERIFY(!again.isEmpty());
+            QVERIFY(WaitUntilActive(again));
+            Click(again, dialogLayout.FirstLine());
+            QVERIFY(program.WaitForLine(QStringLiteral("In Open QZ4 Simulator"), 5000, mark));
+            Click(again, dialogLayout.Ok());
+            QVERIFY(WaitUntilGone(QStringLiteral("Midi Inout Port Select")));
+        }
+
         // Get Setup Information and StartTimer: the bar rows move, nothing else does.
         Click(frame, menu.Centre(QStringLiteral("Get Setup Information")));
-        QTest::qWait(300);
-        const QImage still = Grab(frame);
+        Xdotool({"mousemove", "--sync", "--window", frame, QString::number(restingPlace.x()),
+                 QString::number(restingPlace.y())});
+        const QImage still = WaitForStill(frame);
         Click(frame, menu.Centre(QStringLiteral("StartTimer")));
         QElapsedTimer clock;
         clock.start();
         QRect moved;
-        while (moved.isEmpty() && clock.elapsed() < 2000) {
-            QTest::qWait(40);
-            moved = Difference(still, Grab(frame));
-        }
+        static_cast<void>(QTest::qWaitFor(
+            [&] {
+                moved = Difference(still, Grab(frame));
+                return !moved.isEmpty();
+            },
+            2000));
         qInfo("the bars moved %lld ms after StartTimer, within (%d,%d) %dx%d", clock.elapsed(),
               moved.x(), moved.y(), moved.width(), moved.height());
         QVERIFY2(!moved.isEmpty(), "the bars did not move within 2 s of StartTimer");
-        QTest::qWait(600);
-        const QImage live = Grab(frame);
-        QTest::qWait(360);
-        const QRect changed = Difference(live, Grab(frame));
-        QVERIFY(!changed.isEmpty());
-        QVERIFY2(changed.top() >= viewTop + kColumnTop &&
-                     changed.bottom() < viewTop + kPictureHeight && changed.right() < kPictureWidth,
-                 "something outside the bar rows changed while polling");
+        Xdotool({"mousemove", "--sync", "--window", frame, QString::number(restingPlace.x()),
+                 QString::number(restingPlace.y())});
+        // Each tick from now on changes the bar rows and nothing else.
+        for (int tick = 0; tick < 3; ++tick) {
+            const QImage live = Grab(frame);
+            QRect changed;
+            static_cast<void>(QTest::qWaitFor(
+                [&] {
+                    changed = Difference(live, Grab(frame));
+                    return !changed.isEmpty();
+                },
+                2000));
+            QVERIFY(!changed.isEmpty());
+            QVERIFY2(changed.top() >= viewTop + kColumnTop &&
+                         changed.bottom() < viewTop + kPictureHeight &&
+                         changed.right() < kPictureWidth,
+                     "something outside the bar rows changed while polling");
+        }
         Shot(QStringLiteral("06-live-view"));
 
         // Strip Statistics and Copy Stats to Buffer: 256 lines for another program.
@@ -342,7 +457,7 @@ private slots:
         const QString monitor = WaitForWindow(QStringLiteral("Tessel Strip Statistic Monitor"));
         QVERIFY(!monitor.isEmpty());
         QVERIFY(WaitUntilActive(monitor));
-        QTest::qWait(300);
+        WaitForStill(monitor);
         Shot(QStringLiteral("07-statistic-monitor"));
         QGuiApplication::clipboard()->clear();
         Click(monitor, dialogLayout.units.Rect(251, 110, 89, 14).center());
@@ -357,13 +472,19 @@ private slots:
 
         // File, Save As, a name: the file holds the scan report.
         const QString report = QDir(program.Home()).filePath(QStringLiteral("journey-report.wtt"));
+        const QRect frameOnScreen = OnScreen(frame);
+        const QImage menuClosed = GrabScreen(frameOnScreen);
         Click(frame, menu.Centre(QStringLiteral("&File")));
-        QTest::qWait(400);
+        QVERIFY2(QTest::qWaitFor([&] {
+                     return Difference(menuClosed, GrabScreen(frameOnScreen)).bottom() >
+                            3 * menu.Height();
+                 }),
+                 "the File menu did not open");
         Keys({"a"});
         const QString saveAs = WaitForWindow(QStringLiteral("Save As"));
         QVERIFY(!saveAs.isEmpty());
         QVERIFY(WaitUntilActive(saveAs));
-        QTest::qWait(300);
+        WaitForStill(saveAs);
         Shot(QStringLiteral("08-save-as"));
         Keys({"ctrl+a"});
         Xdotool({"type", "--delay", "20", report});
@@ -381,14 +502,28 @@ private slots:
         QVERIFY2(text.contains("Total Number Of Samples ") && text.contains(" Mean Value "),
                  text.left(400).constData());
 
-        // Closing the window ends the program; the input closes with its log line.
+        // Closing the window while the output's dialog is shown ends the program: the input
+        // closes with its log line, the output silently, and the dialog squelches nothing.
+        Click(frame, menu.Centre(QStringLiteral("Midi Out Port Select")));
+        const QString outDialog = WaitForWindow(QStringLiteral("Midi Output Port Select"));
+        QVERIFY(!outDialog.isEmpty());
+        QVERIFY(WaitUntilActive(outDialog));
+        WaitForStill(outDialog);
+        Shot(QStringLiteral("09a-closing-with-the-output-dialog-shown"));
+        const int beforeExit = program.Lines().size();
         Xdotool({"windowactivate", "--sync", frame});
+        QVERIFY(WaitUntilActive(frame));
         Keys({"alt+F4"});
         QVERIFY(program.WaitForExit());
         QCOMPARE(program.ExitStatus(), QProcess::NormalExit);
         QCOMPARE(program.ExitCode(), 0);
-        QVERIFY2(program.Lines().contains(QStringLiteral("In Close QZ4 Simulator ")),
-                 qPrintable(program.Lines().join('\n')));
+        QStringList portLines;
+        for (const QString& line : program.Lines().mid(beforeExit)) {
+            if (line.startsWith(QLatin1String("In ")) || line.startsWith(QLatin1String("Out "))) {
+                portLines << line;
+            }
+        }
+        QCOMPARE(portLines, QStringList({QStringLiteral("In Close QZ4 Simulator ")}));
     }
 
     void aFileThatCannotBeOpenedIsShownInAMessageBox() {
@@ -396,7 +531,7 @@ private slots:
         const QString box = WaitForWindow(QStringLiteral("WinTesselTest"));
         QVERIFY2(!box.isEmpty(), qPrintable(program.Errors()));
         QVERIFY(WaitUntilActive(box));
-        QTest::qWait(300);
+        WaitForStill(box);
         Shot(QStringLiteral("10-file-open-failure"));
         QVERIFY(!program.WaitForExit(200)); // the box waits for the user
         Keys({"Return"});

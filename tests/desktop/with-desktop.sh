@@ -8,7 +8,7 @@ skip() {
     echo "SKIP: $*" >&2
     exit 77
 }
-for tool in Xvfb openbox xdotool xprop; do
+for tool in Xvfb openbox xdotool xprop xwininfo; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh test installs it)"
 done
 

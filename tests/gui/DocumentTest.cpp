@@ -7,10 +7,15 @@
 #include <QAction>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -69,6 +74,20 @@ private:
     bool m_mounted = false;
 };
 
+// Answers the question box that the next step brings up, noting its text; a box that
+// does not come leaves a note that fails the comparison.
+void AnswerNextQuestion(QMessageBox::StandardButton answer, QStringList* questions) {
+    QTimer::singleShot(0, [answer, questions] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            questions->append(QStringLiteral("(no question)"));
+            return;
+        }
+        questions->append(box->text());
+        box->button(answer)->click();
+    });
+}
+
 } // namespace
 
 class DocumentTest : public QObject {
@@ -88,15 +107,60 @@ private slots:
         QCOMPARE(f.profile.RecentFiles().value(0), QFileInfo(path).absoluteFilePath());
     }
 
-    void ctrlSSavesOverTheOpenedFile() {
+    void ctrlSOntoAnOpenedFileAsksBeforeItReplacesItOnce() {
         FrameFixture f;
         QTemporaryDir dir;
         const QString path = dir.filePath("anything.bin");
-        WriteAll(path, QByteArray(5000, 'q'));
+        const QByteArray old(5000, 'q');
+        WriteAll(path, old);
         QString error;
         QVERIFY(f.frame->OpenDocumentFile(path, &error));
+
+        QStringList questions;
+        AnswerNextQuestion(QMessageBox::No, &questions);
         QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(questions, QStringList({path + " already exists.\nDo you want to replace it?"}));
+        QCOMPARE(ReadAll(path), old);
+        QCOMPARE(f.frame->windowTitle(), QStringLiteral("anything.bin - WinTesselTest"));
+
+        // The box took the activation; accelerators reach only the active window.
+        f.frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.frame.get()));
+        AnswerNextQuestion(QMessageBox::Yes, &questions);
+        QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(questions.size(), 2);
         QCOMPARE(ReadAll(path).size(), 267);
+
+        // Now the file is this run's own report: Save replaces it without a word.
+        const QDateTime firstSave = QFileInfo(path).lastModified();
+        f.frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.frame.get()));
+        AnswerNextQuestion(QMessageBox::No, &questions);
+        QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(questions.size(), 3);
+        QCOMPARE(questions.last(), QStringLiteral("(no question)"));
+        QCOMPARE(ReadAll(path).size(), 267);
+        QVERIFY(QFileInfo(path).lastModified() >= firstSave);
+    }
+
+    void saveOntoAFileThisRunWroteOrOntoANewNameAsksNothing() {
+        FrameFixture f;
+        QTemporaryDir dir;
+        const QString written = dir.filePath("written.wtt");
+        QString error;
+        QVERIFY(f.frame->SaveDocumentAs(written, &error));
+        QStringList questions;
+        AnswerNextQuestion(QMessageBox::No, &questions);
+        QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(questions, QStringList({QStringLiteral("(no question)")}));
+
+        // A name opened while no file has it: the file Save makes is a new one.
+        const QString vanished = dir.filePath("vanished.wtt");
+        WriteAll(vanished, "x");
+        QVERIFY(f.frame->OpenDocumentFile(vanished, &error));
+        QVERIFY(QFile::remove(vanished));
+        QTest::keyClick(f.frame.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(ReadAll(vanished).size(), 267);
     }
 
     void openReadsNothingAndOnlyTakesTheName() {
@@ -165,6 +229,44 @@ private slots:
         QCOMPARE(folder, QDir(dir.path()).absolutePath());
         QCOMPARE(chosen, QStringList({path}));
         QCOMPARE(f.frame->windowTitle(), QStringLiteral("bench-17.wtt - WinTesselTest"));
+    }
+
+    void theFileDialogsOfferAllFilesStarDotStarAndListNamesWithoutADotToo() {
+        FrameFixture f;
+        QTemporaryDir dir;
+        const QString plain = QDir(dir.path()).absoluteFilePath("bench-17");
+        const QString dotted = QDir(dir.path()).absoluteFilePath("bench-18.wtt");
+        WriteAll(plain, "x");
+        WriteAll(dotted, "x");
+        QString error;
+        QVERIFY(f.frame->OpenDocumentFile(dotted, &error));
+        QStringList filters;
+        bool plainListed = false;
+        bool dottedListed = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            filters = dialog->nameFilters();
+            // The folder is read on a thread of the model's, its names come in a while.
+            if (auto* model = dialog->findChild<QFileSystemModel*>()) {
+                const QModelIndex folder = model->index(dir.path());
+                const auto listed = [&](const QString& name) {
+                    for (int row = 0; row < model->rowCount(folder); ++row) {
+                        if (model->index(row, 0, folder).data().toString() == name) {
+                            return true;
+                        }
+                    }
+                    return false;
+                };
+                plainListed = QTest::qWaitFor([&] { return listed("bench-17"); }, 3000);
+                dottedListed = QTest::qWaitFor([&] { return listed("bench-18.wtt"); }, 3000);
+            }
+            dialog->reject();
+        });
+        QVERIFY(!f.frame->OnFileSaveAs());
+        QCOMPARE(filters, QStringList({QStringLiteral("All Files (*.*)")}));
+        QVERIFY(dottedListed);
+        QVERIFY(plainListed);
     }
 
     void openingAMissingFileFailsAndKeepsTheName() {

@@ -135,6 +135,23 @@ private slots:
         QCOMPARE(bar->Indicator(59139)->text(), QStringLiteral("SCRL"));
     }
 
+    void lockIndicatorsShowTheirTextOnlyWhileTheLockIsOn() {
+        FrameFixture f;
+        CStatusBar* bar = f.frame->StatusBar();
+        bar->ShowLockIndicators(LockIndicators{true, false, true});
+        QCOMPARE(bar->Indicator(59137)->text(), QStringLiteral("CAP"));
+        QCOMPARE(bar->Indicator(59138)->text(), QString());
+        QCOMPARE(bar->Indicator(59139)->text(), QStringLiteral("SCRL"));
+        QVERIFY(bar->Indicator(59137)->isEnabled());
+        // The panes keep their places while blank.
+        QVERIFY(bar->Indicator(59138)->isVisible());
+        QVERIFY(bar->Indicator(59138)->width() >= bar->Indicator(59137)->width());
+        bar->ShowLockIndicators(LockIndicators{false, true, false});
+        QCOMPARE(bar->Indicator(59137)->text(), QString());
+        QCOMPARE(bar->Indicator(59138)->text(), QStringLiteral("NUM"));
+        QCOMPARE(bar->Indicator(59139)->text(), QString());
+    }
+
     void viewMenuTogglesToolbarAndStatusBar() {
         FrameFixture f;
         QAction* toolbar = f.frame->CommandAction(CommandId::ViewToolbar);
@@ -298,6 +315,30 @@ private slots:
         QCOMPARE(running(), QList<int>({120}));
         stop->trigger();
         QCOMPARE(running(), QList<int>());
+    }
+
+    void f10AndTheArrowsReachEveryMenuBarCommand() {
+        FrameFixture f;
+        QMenuBar* bar = f.frame->menuBar();
+        const QList<QAction*> items = bar->actions();
+        QTest::keyClick(f.frame.get(), Qt::Key_F10);
+        QTRY_COMPARE(bar->activeAction(), items.value(0));
+        QCOMPARE(QApplication::focusWidget(), bar);
+        QTest::keyClick(bar, Qt::Key_Right);
+        QCOMPARE(bar->activeAction(), items.value(1));
+        // Escape leaves the menu bar; the next F10 starts again from its first item.
+        QTest::keyClick(bar, Qt::Key_Escape);
+        QTRY_VERIFY(bar->activeAction() == nullptr);
+
+        // Enter on a command runs it: StartTimer, the third item.
+        QTest::keyClick(f.frame.get(), Qt::Key_F10);
+        QTRY_COMPARE(bar->activeAction(), items.value(0));
+        QTest::keyClick(bar, Qt::Key_Right);
+        QTest::keyClick(bar, Qt::Key_Right);
+        QCOMPARE(bar->activeAction()->text(), QStringLiteral("StartTimer"));
+        QTest::keyClick(bar, Qt::Key_Return);
+        QTRY_VERIFY(f.View().m_nTimerId != 0);
+        f.View().StopPollTimer();
     }
 
     void aboutBoxShowsNameVersionAndOk() {

@@ -5,7 +5,10 @@
 #include "ports/MidiPortLayer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QtTest>
 
@@ -64,6 +67,25 @@ struct PortFixture {
         const QPoint centre = list->visualItemRect(list->item(row)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
     }
+};
+
+// Gathers what the view paints.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget& view, QRegion& painted) : m_view(view), m_painted(painted) {
+        m_view.installEventFilter(this);
+    }
+    ~PaintWatch() override { m_view.removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &m_view && event->type() == QEvent::Paint) {
+            m_painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+
+private:
+    QWidget& m_view;
+    QRegion& m_painted;
 };
 
 } // namespace
@@ -241,6 +263,47 @@ private slots:
         QVERIFY(p.f->frame->isEnabled());
     }
 
+    void bothDialogsOpenAtTheClientAreasCornerBelowTheMenuBar() {
+        PortFixture p;
+        p.ShowIn();
+        p.ShowOut();
+        const QMenuBar* bar = p.f->frame->menuBar();
+        const QPoint corner = p.f->frame->mapToGlobal(QPoint(0, bar->geometry().bottom() + 1));
+        QCOMPARE(p.In().Window()->frameGeometry().topLeft(), corner);
+        QCOMPARE(p.Out().Window()->frameGeometry().topLeft(), corner);
+    }
+
+    void aRightClickNeitherMarksNorChoosesALine() {
+        PortFixture p;
+        p.ShowIn();
+        PortFixture::Choose(p.In(), 1);
+        QCOMPARE(p.In().m_nDevice, 1);
+        QListWidget* list = p.In().List();
+        const QPoint onLineTwo = list->visualItemRect(list->item(2)).center();
+        const int logged = MessageLog.LogCount;
+        QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, onLineTwo);
+        QCOMPARE(list->currentRow(), 1);
+        QCOMPARE(list->selectedItems().value(0)->text(), QStringLiteral("In B"));
+        QCOMPARE(MessageLog.LogCount, logged);
+        p.In().Window()->findChild<QPushButton*>("IDOK")->click();
+        QCOMPARE(p.In().m_strSelection, QStringLiteral("In B"));
+    }
+
+    void aHiddenDialogHasTheViewRepaintWhatItCovered() {
+        PortFixture p;
+        p.ShowIn();
+        PortFixture::Choose(p.In(), 0);
+        QCoreApplication::processEvents();
+        QRegion painted;
+        PaintWatch watch(p.f->View(), painted);
+        const QRect covered(p.f->View().mapFromGlobal(p.In().Window()->frameGeometry().topLeft()),
+                            p.In().Window()->frameGeometry().size());
+        // The squelch asks for no repaint of its own; the timer is stopped.
+        p.In().Window()->findChild<QPushButton*>("IDCANCEL")->click();
+        QVERIFY(!p.In().Window()->isVisible());
+        QTRY_VERIFY(painted.contains(covered & p.f->View().rect()));
+    }
+
     void closingTheProgramClosesTheInputWithItsLinesAndTheOutputSilently() {
         PortFixture p;
         p.ShowIn();
@@ -248,6 +311,10 @@ private slots:
         PortFixture::Choose(p.In(), 0);
         PortFixture::Choose(p.Out(), 0);
         const int before = MessageLog.LogCount;
+        // As the program ends: the frame closes, then the application closes every
+        // window still shown, the port dialogs among them.
+        QVERIFY(p.f->frame->close());
+        QApplication::closeAllWindows();
         p.f->frame.reset();
         QVERIFY(!p.services->InputOpen());
         const QStringList lines = LogLinesFrom(before);
