@@ -189,7 +189,7 @@ void CMainFrame::CreateCommands() {
     }
     AddCommand(ViewToolbar, QStringLiteral("&Toolbar"))->setCheckable(true);
     AddCommand(ViewStatusBar, QStringLiteral("&Status Bar"))->setCheckable(true);
-    connect(AddCommand(SensorLimits, QStringLiteral("Sensor &Limits...")), &QAction::triggered,
+    connect(AddCommand(ViewSensorLimits, QStringLiteral("Sensor &Limits...")), &QAction::triggered,
             this, &CMainFrame::OnSensorLimits);
 }
 
@@ -220,7 +220,7 @@ void CMainFrame::CreateMenuBar() {
     view->addAction(m_commands.value(ViewToolbar));
     view->addAction(m_commands.value(ViewStatusBar));
     view->addSeparator();
-    view->addAction(m_commands.value(SensorLimits));
+    view->addAction(m_commands.value(ViewSensorLimits));
 
     bar->addAction(m_commands.value(ScanDump));
     bar->addAction(m_commands.value(ClearScreen));

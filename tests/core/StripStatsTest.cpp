@@ -253,6 +253,7 @@ TEST_F(StripStatsTest, TheViewFlagsItsSensorsAtEachDecodeWhileAPerSensorLimitIsS
     EXPECT_TRUE(view.m_failingSensors.none()); // no scan yet
 
     ReceiveOneSensorScans(view, {10, 11, 9, 10});
+    view.ProcessMidiInput(); // the tick after them
 
     EXPECT_TRUE(view.m_failingSensors.test(0));
     EXPECT_EQ(view.m_failingSensors.count(), 1u);
@@ -272,6 +273,7 @@ TEST_F(StripStatsTest, TheViewFlagsItsSensorsAtEachDecodeWhileAPerSensorLimitIsS
 TEST_F(StripStatsTest, WithNothingWatchingADecodeComputesNothingAndLeavesTheFlagsAlone) {
     view.m_failingSensors.set(5); // as a runner flags its view at its end
     ReceiveOneSensorScans(view, {10, 11, 9, 10});
+    view.ProcessMidiInput(); // the tick after them
 
     EXPECT_FALSE(view.Watch().HasStats());
     EXPECT_EQ(view.m_failingSensors.count(), 1u);
@@ -281,6 +283,7 @@ TEST_F(StripStatsTest, WithNothingWatchingADecodeComputesNothingAndLeavesTheFlag
 TEST_F(StripStatsTest, AReaderGetsTheStatisticsEachDecodeWithNoSensorFlagged) {
     view.Watch().AddReader();
     ReceiveOneSensorScans(view, {10, 11, 9, 10});
+    view.ProcessMidiInput(); // the tick after them
 
     ASSERT_TRUE(view.Watch().HasStats());
     EXPECT_EQ(view.Watch().Stats().S, 4);
@@ -289,5 +292,6 @@ TEST_F(StripStatsTest, AReaderGetsTheStatisticsEachDecodeWithNoSensorFlagged) {
 
     view.Watch().RemoveReader();
     ReceiveOneSensorScans(view, {10});
+    view.ProcessMidiInput();
     EXPECT_FALSE(view.Watch().HasStats());
 }

@@ -380,7 +380,7 @@ private slots:
             dialog->findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
             inspected = true;
         });
-        f.frame->CommandAction(CommandId::SensorLimits)->trigger();
+        f.frame->CommandAction(CommandId::ViewSensorLimits)->trigger();
         QVERIFY(inspected);
         const LimitOptions& set = f.View().Watch().Limits();
         QVERIFY(set.maxSensorRms && set.maxSensorRms->text == "3.0" && set.maxSwing &&
@@ -403,7 +403,7 @@ private slots:
             dialog->findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
             inspected = true;
         });
-        f.frame->CommandAction(CommandId::SensorLimits)->trigger();
+        f.frame->CommandAction(CommandId::ViewSensorLimits)->trigger();
         QVERIFY(inspected);
         QVERIFY(!f.View().Watch().Limits().HasSensorLimits());
         QVERIFY(!f.View().Watch().Limits().maxSwing);
@@ -428,7 +428,7 @@ private slots:
             dialog->findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
             stillOpen = dialog->isVisible();
         });
-        f.frame->CommandAction(CommandId::SensorLimits)->trigger();
+        f.frame->CommandAction(CommandId::ViewSensorLimits)->trigger();
         QVERIFY(stillOpen);
         QVERIFY2(refusal.startsWith(QStringLiteral("Sensor Swing: '300'")), qPrintable(refusal));
         // Closing the dialog after a refusal changes nothing.
