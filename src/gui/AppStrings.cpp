@@ -36,6 +36,8 @@ const QHash<int, QString>& Table() {
         {CommandId::PrevPane, "Switch back to the previous window pane\nPrevious Pane"},
         {CommandId::ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
         {CommandId::ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
+        {CommandId::ViewSensorLimits,
+         "Set the limits that flag an unsteady sensor in red\nSensor Limits"},
     };
     return table;
 }

@@ -17,6 +17,7 @@ constexpr int MenuFilePrint = 32781;
 constexpr int MenuFilePrintPreview = 32782;
 constexpr int MenuFilePrintSetup = 32783;
 constexpr int MenuRecentFile = 32784;
+constexpr int ViewSensorLimits = 32785;
 
 constexpr int FileNew = 57600;
 constexpr int FileOpen = 57601;

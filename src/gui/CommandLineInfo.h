@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sim/SimulatorOptions.h"
+#include "stats/LimitVerdict.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,8 +17,13 @@ struct CommandLineInfo {
     bool demo = false;
     // Also write every Message log line to standard output once it is complete.
     bool echoLog = false;
+    // How the built-in QZ4 Simulator behaves (its faults, its keys kept still).
+    SimulatorOptions simulator;
+    // Limits for this run only: each one given replaces the profile's, which stays as it is.
+    LimitOptions limits;
 };
 
 // Parses the arguments after the program name. Switches start with '/' or '-' and
-// are matched in any case; the one other argument is a file to open.
+// are matched in any case; an option's value follows it, or its '='. The one other
+// argument is a file to open.
 CommandLineInfo ParseCommandLine(const QStringList& arguments);

@@ -5,6 +5,7 @@
 #include "gui/AppStrings.h"
 #include "gui/CommandIds.h"
 #include "gui/ProfileSettings.h"
+#include "gui/SensorLimitsDlg.h"
 #include "gui/StatusBar.h"
 #include "gui/WinTesselTestDoc.h"
 #include "gui/WinTesselTestView.h"
@@ -188,6 +189,8 @@ void CMainFrame::CreateCommands() {
     }
     AddCommand(ViewToolbar, QStringLiteral("&Toolbar"))->setCheckable(true);
     AddCommand(ViewStatusBar, QStringLiteral("&Status Bar"))->setCheckable(true);
+    connect(AddCommand(ViewSensorLimits, QStringLiteral("Sensor &Limits...")), &QAction::triggered,
+            this, &CMainFrame::OnSensorLimits);
 }
 
 void CMainFrame::CreateMenuBar() {
@@ -216,6 +219,8 @@ void CMainFrame::CreateMenuBar() {
     view->setObjectName(QStringLiteral("ViewMenu"));
     view->addAction(m_commands.value(ViewToolbar));
     view->addAction(m_commands.value(ViewStatusBar));
+    view->addSeparator();
+    view->addAction(m_commands.value(ViewSensorLimits));
 
     bar->addAction(m_commands.value(ScanDump));
     bar->addAction(m_commands.value(ClearScreen));
@@ -438,6 +443,15 @@ void CMainFrame::OnAppAbout() {
         m_view->RepaintWhatItUncovers(&about);
     }
     about.exec();
+}
+
+void CMainFrame::OnSensorLimits() {
+    CSensorLimitsDlg dialog(m_view->Watch().Limits(), this);
+    m_view->RepaintWhatItUncovers(&dialog);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_profile.SetSensorLimits(dialog.Limits());
+        m_view->SetSensorLimits(dialog.Limits());
+    }
 }
 
 bool CMainFrame::OpenDocumentFile(const QString& path, QString* error) {

@@ -36,6 +36,9 @@ public:
     bool OnFileSave();
     bool OnFileSaveAs();
     void OnAppAbout();
+    // View > Sensor Limits: the limits the view judges its sensors by, kept in the
+    // profile. The dialog shows those of this run, the command line's among them.
+    void OnSensorLimits();
     // The keyboard's way into the menu bar (F10).
     void ActivateMenuBar();
 

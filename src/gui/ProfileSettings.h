@@ -1,9 +1,12 @@
 #pragma once
 
+#include "stats/LimitVerdict.h"
+
 #include <QStringList>
 
 // The framework's profile: the recent-file list of four entries and the print-preview
-// page count, read at start and written at exit. The program keeps nothing else.
+// page count, read at start and written at exit; and a bench's limits, which View >
+// Sensor Limits sets.
 class ProfileSettings {
 public:
     static constexpr int kRecentFiles = 4;
@@ -15,8 +18,11 @@ public:
     void AddRecentFile(const QString& path);
     const QStringList& RecentFiles() const { return m_recentFiles; }
     int PreviewPages() const { return m_previewPages; }
+    const LimitOptions& SensorLimits() const { return m_sensorLimits; }
+    void SetSensorLimits(const LimitOptions& limits) { m_sensorLimits = limits; }
 
 private:
     QStringList m_recentFiles;
     int m_previewPages = 0;
+    LimitOptions m_sensorLimits = {};
 };

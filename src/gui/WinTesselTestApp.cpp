@@ -37,6 +37,23 @@ bool HasDisplay() {
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
+// The profile's limits with those of the command line in their place, each on its own.
+LimitOptions RunLimits(LimitOptions limits, const LimitOptions& given) {
+    if (given.maxAvgDeviation) {
+        limits.maxAvgDeviation = given.maxAvgDeviation;
+    }
+    if (given.maxSwing) {
+        limits.maxSwing = given.maxSwing;
+    }
+    if (given.maxSensorRms) {
+        limits.maxSensorRms = given.maxSensorRms;
+    }
+    if (given.maxSensorSwing) {
+        limits.maxSensorSwing = given.maxSensorSwing;
+    }
+    return limits;
+}
+
 } // namespace
 
 CWinTesselTestApp::CWinTesselTestApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -75,10 +92,25 @@ QString CWinTesselTestApp::VersionText() {
 
 QString CWinTesselTestApp::UsageText() {
     return QStringLiteral(
-               "Usage: wintesseltest [--demo] [--echo-log] [FILE | /Automation | /Embedding]\n"
+               "Usage: wintesseltest [--demo] [--echo-log] [--sim-fault SPEC]... [--sim-still]\n"
+               "         [--max-avg-deviation X] [--max-swing N] [--max-sensor-rms X]\n"
+               "         [--max-sensor-swing N] [FILE | /Automation | /Embedding]\n"
                "  FILE         open FILE as the document (its content is not read)\n"
                "  --demo       open the QZ4 Simulator both ways, get its setup and poll it\n"
                "  --echo-log   also write each Message log line to standard output\n"
+               "  --sim-fault SPEC\n"
+               "               make the simulator's sensor I noisy (I:noisy:A adds a whole\n"
+               "               number from -A to A to every value) or stuck (I:stuck:V holds\n"
+               "               it at V); may be given again\n"
+               "  --sim-still  keep the simulator's keys at rest: only its noise and faults\n"
+               "               move the values\n"
+               "  --max-avg-deviation X, --max-swing N\n"
+               "               limits of Avg Deviation and Max Deviation Swing\n"
+               "  --max-sensor-rms X, --max-sensor-swing N\n"
+               "               limits of each sensor's RMS deviation and swing: a sensor\n"
+               "               above one is flagged in red in the view\n"
+               "               (the four limits replace those of View > Sensor Limits for\n"
+               "               this run only; X a number from 0 up, N from 0 to 255)\n"
                "  /Automation  serve the document class on the session D-Bus, with no\n"
                "               window (/Embedding does the same; '-' may stand for '/')\n"
                "  --version    print the version and exit\n"
@@ -177,11 +209,12 @@ bool CWinTesselTestApp::InitInstance() {
         connect(m_logEchoFlush, &QTimer::timeout, this, [] { MessageLog.FlushObserver(); });
         m_logEchoFlush->start(100);
     }
-    m_midi = std::make_unique<SystemMidiServices>();
+    m_midi = std::make_unique<SystemMidiServices>(command.simulator);
     SetMidiServices(&m_midi->Services());
     if (!ProcessShellCommand(command.fileName)) {
         return false;
     }
+    m_frame->View()->SetSensorLimits(RunLimits(m_profile.SensorLimits(), command.limits));
     m_frame->resize(m_frame->FirstSize());
     m_frame->show();
     if (command.demo) {

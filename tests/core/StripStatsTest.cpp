@@ -245,3 +245,53 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+TEST_F(StripStatsTest, TheViewFlagsItsSensorsAtEachDecodeWhileAPerSensorLimitIsSet) {
+    LimitOptions limits;
+    limits.maxSensorRms = ParseRealLimit("0.5");
+    view.SetSensorLimits(limits);
+    EXPECT_TRUE(view.m_failingSensors.none()); // no scan yet
+
+    ReceiveOneSensorScans(view, {10, 11, 9, 10});
+    view.ProcessMidiInput(); // the tick after them
+
+    EXPECT_TRUE(view.m_failingSensors.test(0));
+    EXPECT_EQ(view.m_failingSensors.count(), 1u);
+    ASSERT_TRUE(view.Watch().HasStats());
+    EXPECT_EQ(view.Watch().Stats().SensorRms[0], std::sqrt(0.5f));
+    EXPECT_EQ(view.Watch().Verdict().messages,
+              std::vector<std::string>{"sensor 0: rms 0.70710677 exceeds 0.5"});
+    EXPECT_EQ(w.S, 0); // the monitor's figures are the user's to compute
+
+    const int repaints = view.invalidations;
+    view.SetSensorLimits({});
+    EXPECT_TRUE(view.m_failingSensors.none());
+    EXPECT_FALSE(view.Watch().HasStats());
+    EXPECT_EQ(view.invalidations, repaints + 1);
+}
+
+TEST_F(StripStatsTest, WithNothingWatchingADecodeComputesNothingAndLeavesTheFlagsAlone) {
+    view.m_failingSensors.set(5); // as a runner flags its view at its end
+    ReceiveOneSensorScans(view, {10, 11, 9, 10});
+    view.ProcessMidiInput(); // the tick after them
+
+    EXPECT_FALSE(view.Watch().HasStats());
+    EXPECT_EQ(view.m_failingSensors.count(), 1u);
+    EXPECT_TRUE(view.m_failingSensors.test(5));
+}
+
+TEST_F(StripStatsTest, AReaderGetsTheStatisticsEachDecodeWithNoSensorFlagged) {
+    view.Watch().AddReader();
+    ReceiveOneSensorScans(view, {10, 11, 9, 10});
+    view.ProcessMidiInput(); // the tick after them
+
+    ASSERT_TRUE(view.Watch().HasStats());
+    EXPECT_EQ(view.Watch().Stats().S, 4);
+    EXPECT_EQ(view.Watch().Stats().MaxSwing, 2);
+    EXPECT_TRUE(view.m_failingSensors.none());
+
+    view.Watch().RemoveReader();
+    ReceiveOneSensorScans(view, {10});
+    view.ProcessMidiInput();
+    EXPECT_FALSE(view.Watch().HasStats());
+}

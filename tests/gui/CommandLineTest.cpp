@@ -127,11 +127,70 @@ private slots:
         const Run run = RunProgram({"--help"});
         QCOMPARE(run.status, 0);
         QCOMPARE(
-            run.out.section('\n', 0, 0),
+            run.out.section('\n', 0, 2),
             QStringLiteral(
-                "Usage: wintesseltest [--demo] [--echo-log] [FILE | /Automation | /Embedding]"));
+                "Usage: wintesseltest [--demo] [--echo-log] [--sim-fault SPEC]... [--sim-still]\n"
+                "         [--max-avg-deviation X] [--max-swing N] [--max-sensor-rms X]\n"
+                "         [--max-sensor-swing N] [FILE | /Automation | /Embedding]"));
         const CommandLineInfo parsed = ParseCommandLine({"--demo", "--echo-log"});
         QVERIFY(parsed.demo && parsed.echoLog);
+    }
+
+    void faultsAndLimitsAreTakenSpacedOrAfterAnEqualsSignAndKeepTheirText() {
+        const CommandLineInfo info =
+            ParseCommandLine({"--demo", "--sim-fault", "23:noisy:20", "--sim-fault=5:stuck:0",
+                              "--sim-still", "--max-avg-deviation", "0.5", "--max-swing=7",
+                              "--max-sensor-rms", "3.0", "--MAX-SENSOR-SWING=12"});
+        QCOMPARE(info.shell, CommandLineInfo::Shell::FileNew);
+        QVERIFY(info.demo);
+        QVERIFY(info.simulator.still);
+        const std::vector<SensorFault> faults = {{23, SensorFault::Kind::Noisy, 20},
+                                                 {5, SensorFault::Kind::Stuck, 0}};
+        QVERIFY(info.simulator.faults == faults);
+        QCOMPARE(info.limits.maxAvgDeviation->value, 0.5);
+        QCOMPARE(info.limits.maxSwing->value, 7);
+        QCOMPARE(info.limits.maxSensorRms->value, 3.0);
+        QCOMPARE(info.limits.maxSensorRms->text, std::string("3.0"));
+        QCOMPARE(info.limits.maxSensorSwing->value, 12);
+
+        const CommandLineInfo plain = ParseCommandLine({"--demo"});
+        QVERIFY(!plain.simulator.still && plain.simulator.faults.empty());
+        QVERIFY(!plain.limits.maxAvgDeviation && !plain.limits.maxSwing &&
+                !plain.limits.HasSensorLimits());
+    }
+
+    void aBadValueIsNamedInOneLineWithAPointerToTheHelp_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("fault") << QStringList{"--sim-fault", "23:loud:20"}
+                               << QStringLiteral("bad value '23:loud:20' for '--sim-fault': "
+                                                 "expected I:noisy:A or I:stuck:V (I a sensor "
+                                                 "from 0 to 1023, A and V from 0 to 255)");
+        QTest::newRow("real") << QStringList{"--max-sensor-rms=-1"}
+                              << QStringLiteral(
+                                     "bad value '-1' for '--max-sensor-rms': expected a number "
+                                     "from 0 up");
+        QTest::newRow("whole") << QStringList{"--max-swing", "256"}
+                               << QStringLiteral("bad value '256' for '--max-swing': expected a "
+                                                 "whole number from 0 to 255");
+        QTest::newRow("missing") << QStringList{"--demo", "--max-avg-deviation"}
+                                 << QStringLiteral(
+                                        "option '--max-avg-deviation' needs a value (X)");
+        QTest::newRow("switch with a value")
+            << QStringList{"--sim-still=1"}
+            << QStringLiteral("option '--sim-still' takes no value");
+    }
+
+    void aBadValueIsNamedInOneLineWithAPointerToTheHelp() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        const Run run = RunProgram(arguments);
+        QCOMPARE(run.status, 2);
+        QCOMPARE(run.out, QString());
+        const QStringList lines = run.err.split('\n');
+        const qsizetype named = lines.indexOf("wintesseltest: " + message);
+        QVERIFY2(named >= 0, qPrintable(run.err));
+        QCOMPARE(lines.value(named + 1), QStringLiteral("Try 'wintesseltest --help'."));
     }
 };
 

@@ -23,8 +23,10 @@ struct SimulatorFixture {
     std::unique_ptr<SimulatorServices> simulator;
     std::unique_ptr<FrameFixture> f;
 
-    SimulatorFixture() {
+    explicit SimulatorFixture(std::vector<SensorFault> faults = {}, bool still = false) {
         options.seed = 7;
+        options.faults = std::move(faults);
+        options.still = still;
         simulator = std::make_unique<SimulatorServices>(options);
         SetMidiServices(simulator.get());
         ResetSysexDecoder();
@@ -53,6 +55,26 @@ std::vector<uint8_t> ExpectedScan(const SimulatorOptions& options, int count) {
         values.push_back(static_cast<uint8_t>((packet[p] & 0x0F) << 4 | (packet[p + 1] & 0x0F)));
     }
     return values;
+}
+
+constexpr QRgb kRed = qRgb(255, 0, 0);
+
+// The sensors whose column (x 10 + 10i to 19 + 10i, in the normalised row) shows red.
+std::vector<int> RedColumns(CWinTesselTestView& view) {
+    const QImage image = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    std::vector<int> red;
+    for (int i = 0; i < view.m_stripLength; ++i) {
+        bool found = false;
+        for (int x = 10 + 10 * i; x <= 19 + 10 * i && !found; ++x) {
+            for (int y = 106; y <= 600 && !found; ++y) {
+                found = image.pixel(x, y) == kRed;
+            }
+        }
+        if (found) {
+            red.push_back(i);
+        }
+    }
+    return red;
 }
 
 } // namespace
@@ -111,6 +133,36 @@ private slots:
         QCOMPARE(view.m_calibHigh[0], Qz4Model(s.options).CalibHigh(0));
         QTest::qWait(400);
         QCOMPARE(view.m_scanCount, stoppedAt);
+    }
+
+    void aNoisySensorAboveTheRmsLimitAloneIsFlaggedInRed() {
+        SimulatorFixture s({{23, SensorFault::Kind::Noisy, 20}}, true);
+        LimitOptions limits;
+        limits.maxSensorRms = ParseRealLimit("3");
+        s.View().SetSensorLimits(limits);
+        QString error;
+        QVERIFY2(StartDemo(s.View(), &error), qPrintable(error));
+        QTRY_VERIFY_WITH_TIMEOUT(s.View().m_scanCount >= 12, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(RedColumns(s.View()), std::vector<int>{23}, 5000);
+        QVERIFY(s.View().Watch().HasStats());
+        QCOMPARE(s.View().Watch().Verdict().failingSensors.size(), size_t{1});
+
+        // Clearing the limit takes the flag away at once, poll or not.
+        s.View().StopPollTimer();
+        s.View().SetSensorLimits({});
+        QTRY_VERIFY(RedColumns(s.View()).empty());
+        QVERIFY(!s.View().Watch().HasStats());
+    }
+
+    void withNoLimitTheNoisySensorIsNotFlagged() {
+        SimulatorFixture s({{23, SensorFault::Kind::Noisy, 20}}, true);
+        QString error;
+        QVERIFY2(StartDemo(s.View(), &error), qPrintable(error));
+        QTRY_VERIFY_WITH_TIMEOUT(s.View().m_scanCount >= 12, 5000);
+        s.View().StopPollTimer();
+        QVERIFY(RedColumns(s.View()).empty());
+        QVERIFY(s.View().m_failingSensors.none());
+        QVERIFY(!s.View().Watch().HasStats());
     }
 };
 

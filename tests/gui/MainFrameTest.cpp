@@ -8,8 +8,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
@@ -76,7 +78,7 @@ private slots:
             Texts(Popup(*f.frame, "&Edit")->actions()),
             QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
         QCOMPARE(Texts(Popup(*f.frame, "&View")->actions()),
-                 QStringList({"&Toolbar", "&Status Bar"}));
+                 QStringList({"&Toolbar", "&Status Bar", "-", "Sensor &Limits..."}));
         QCOMPARE(Texts(Popup(*f.frame, "&Help")->actions()),
                  QStringList({"&About WinTesselTest..."}));
     }
@@ -359,6 +361,79 @@ private slots:
         });
         f.frame->CommandAction(CommandId::AppAbout)->trigger();
         QVERIFY(inspected);
+    }
+
+    void sensorLimitsDialogSetsAndClearsTheLimitsAndTheProfileKeepsThem() {
+        FrameFixture f;
+        bool inspected = false;
+        WithModalDialog([&inspected](QWidget* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Sensor Limits"));
+            const Qt::WindowFlags flags = dialog->windowFlags();
+            QVERIFY(flags & Qt::WindowCloseButtonHint);
+            QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+            for (const char* name : {"avgDeviation", "swing", "sensorRms", "sensorSwing"}) {
+                auto* field = dialog->findChild<QLineEdit*>(QLatin1String(name));
+                QVERIFY(field != nullptr && field->text().isEmpty());
+            }
+            dialog->findChild<QLineEdit*>(QStringLiteral("sensorRms"))->setText("3.0");
+            dialog->findChild<QLineEdit*>(QStringLiteral("swing"))->setText("12");
+            dialog->findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
+            inspected = true;
+        });
+        f.frame->CommandAction(CommandId::ViewSensorLimits)->trigger();
+        QVERIFY(inspected);
+        const LimitOptions& set = f.View().Watch().Limits();
+        QVERIFY(set.maxSensorRms && set.maxSensorRms->text == "3.0" && set.maxSwing &&
+                set.maxSwing->value == 12 && !set.maxAvgDeviation && !set.maxSensorSwing);
+
+        f.profile.Save();
+        ProfileSettings read;
+        read.Load();
+        QCOMPARE(read.SensorLimits().maxSensorRms->text, std::string("3.0"));
+        QCOMPARE(read.SensorLimits().maxSwing->value, 12);
+        QVERIFY(!read.SensorLimits().maxAvgDeviation && !read.SensorLimits().maxSensorSwing);
+
+        // Emptied fields mean no limit, in the view and in the profile.
+        inspected = false;
+        WithModalDialog([&inspected](QWidget* dialog) {
+            auto* rms = dialog->findChild<QLineEdit*>(QStringLiteral("sensorRms"));
+            QCOMPARE(rms->text(), QStringLiteral("3.0"));
+            rms->clear();
+            dialog->findChild<QLineEdit*>(QStringLiteral("swing"))->clear();
+            dialog->findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
+            inspected = true;
+        });
+        f.frame->CommandAction(CommandId::ViewSensorLimits)->trigger();
+        QVERIFY(inspected);
+        QVERIFY(!f.View().Watch().Limits().HasSensorLimits());
+        QVERIFY(!f.View().Watch().Limits().maxSwing);
+        f.profile.Save();
+        read.Load();
+        QVERIFY(!read.SensorLimits().HasSensorLimits() && !read.SensorLimits().maxSwing);
+    }
+
+    void sensorLimitsDialogRefusesABadValueNamingItsField() {
+        FrameFixture f;
+        QString refusal;
+        bool stillOpen = false;
+        WithModalDialog([&](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("sensorRms"))->setText("2");
+            dialog->findChild<QLineEdit*>(QStringLiteral("sensorSwing"))->setText("300");
+            QTimer::singleShot(0, [&refusal] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box != nullptr);
+                refusal = box->text();
+                box->close();
+            });
+            dialog->findChild<QPushButton*>(QStringLiteral("IDOK"))->click();
+            stillOpen = dialog->isVisible();
+        });
+        f.frame->CommandAction(CommandId::ViewSensorLimits)->trigger();
+        QVERIFY(stillOpen);
+        QVERIFY2(refusal.startsWith(QStringLiteral("Sensor Swing: '300'")), qPrintable(refusal));
+        // Closing the dialog after a refusal changes nothing.
+        QVERIFY(!f.View().Watch().Limits().HasSensorLimits());
+        QVERIFY(!f.profile.SensorLimits().HasSensorLimits());
     }
 };
 

@@ -46,6 +46,8 @@ void ScannerView::OnTimer(uint32_t /*timerId*/) {
 void ScannerView::ProcessMidiInput() {
     ConsumeInputBytes(*this);
     RunEventDiagnostics();
+    // Before the repaint, so that the flags shown are those of the scans shown.
+    m_sensorWatch.Judge(*this);
     InvalidateView();
 }
 
@@ -62,6 +64,12 @@ void ScannerView::OnGetSetupInformation() {
     m_setupRequested = 1;
     m_useSetupCalib = 1;
     SendLongMessage(2, command2ARequest);
+}
+
+void ScannerView::SetSensorLimits(const LimitOptions& limits) {
+    m_sensorWatch.SetLimits(limits);
+    m_sensorWatch.Judge(*this);
+    InvalidateView();
 }
 
 void ScannerView::OnClearScreen() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scanner/ScannerState.h"
+#include "stats/SensorWatch.h"
 
 #include <cstdint>
 
@@ -34,6 +35,14 @@ public:
 
     void OnClearScreen();
 
+    // The view's own statistics of its sensors, judged at every decode while something
+    // watches them; other windows read them from here.
+    SensorWatch& Watch() { return m_sensorWatch; }
+    const SensorWatch& Watch() const { return m_sensorWatch; }
+    // Judges the sensors by `limits` from now on, at once: a flag set or cleared shows
+    // without waiting for the poll.
+    void SetSensorLimits(const LimitOptions& limits);
+
 protected:
     // The window system's timer: returns the id of a timer that calls OnTimer every
     // `milliseconds`, or 0 when refused.
@@ -41,4 +50,7 @@ protected:
     virtual void PlatformKillTimer(uint32_t timerId) = 0;
     // Asks for a repaint of the whole view.
     virtual void InvalidateView() = 0;
+
+private:
+    SensorWatch m_sensorWatch;
 };
