@@ -20,8 +20,8 @@ namespace {
 const QColor kGridColour(225, 225, 225);
 const QColor kAxisColour(0, 0, 0);
 
-constexpr int kLeft = 44;  // the scale's numbers
-constexpr int kRight = 96; // the names of the horizontal lines
+constexpr int kLeft = 44;   // the scale's numbers
+constexpr int kRight = 118; // the names of the horizontal lines
 constexpr int kTitle = 20;
 constexpr int kGap = 34;    // the sample numbers under the line, then the histogram's title
 constexpr int kBottom = 18; // the deviations under the histogram
@@ -42,15 +42,13 @@ SensorTrace::SensorTrace(SensorSamples samples, QSize size)
     m_histPlot = m_s.analysed ? QRect(kLeft, kTitle + lineHeight + kGap, width, inner - lineHeight)
                               : QRect();
 
-    // The scale holds every sample and, so that their lines can be seen, the calibration.
+    // The scale fits the samples alone: a calibration range of 200 would flatten a noise
+    // of a few units into a straight line. A calibration level off the scale is named at
+    // its edge instead.
     if (!m_s.samples.empty()) {
         const auto [lo, hi] = std::minmax_element(m_s.samples.begin(), m_s.samples.end());
         m_low = *lo;
         m_high = *hi;
-    }
-    if (m_s.analysed) {
-        m_low = std::min({m_low, int{m_s.calibLow}, int{m_s.calibHigh}});
-        m_high = std::max({m_high, int{m_s.calibLow}, int{m_s.calibHigh}});
     }
     m_low = std::max(0, m_low - 2);
     m_high = std::min(255, std::max(m_high + 2, m_low + 4));
@@ -112,19 +110,31 @@ void SensorTrace::DrawLine(QPainter& painter) const {
                          QString::number(v));
     }
 
-    auto level = [&](double value, const QColor& colour, const QString& name) {
+    // `shift` moves a label off another one at the same height.
+    auto level = [&](double value, const QColor& colour, const QString& name, int shift) {
+        painter.setPen(colour);
+        if (value < m_low || value > m_high) {
+            const bool above = value > m_high;
+            painter.drawText(QRect(plot.x() + plot.width() + 4,
+                                   (above ? plot.y() : plot.y() + plot.height() - 14) + shift,
+                                   kRight - 4, 14),
+                             Qt::AlignLeft | Qt::AlignVCenter,
+                             name + (above ? QStringLiteral(" above") : QStringLiteral(" below")));
+            return;
+        }
         const int y = ValueY(value);
         painter.fillRect(QRect(plot.x(), y, plot.width(), 1), colour);
-        painter.setPen(colour);
-        painter.drawText(QRect(plot.x() + plot.width() + 4, y - 8, kRight - 4, 16),
+        painter.drawText(QRect(plot.x() + plot.width() + 4, y - 8 + shift, kRight - 4, 16),
                          Qt::AlignLeft | Qt::AlignVCenter, name);
     };
     if (m_s.analysed) {
-        level(m_s.calibLow, kCalibColour,
-              QStringLiteral("calib low %1").arg(static_cast<int>(m_s.calibLow)));
-        level(m_s.calibHigh, kCalibColour,
-              QStringLiteral("calib high %1").arg(static_cast<int>(m_s.calibHigh)));
-        level(m_s.mean, kMeanColour, QStringLiteral("mean ") + ChartNumber(m_s.mean, 2));
+        const int low = m_s.calibLow;
+        const int high = m_s.calibHigh;
+        const bool together = std::abs(ValueY(low) - ValueY(high)) < 14 ||
+                              (low < m_low && high < m_low) || (low > m_high && high > m_high);
+        level(low, kCalibColour, QStringLiteral("calib low %1").arg(low), together ? 7 : 0);
+        level(high, kCalibColour, QStringLiteral("calib high %1").arg(high), together ? -7 : 0);
+        level(m_s.mean, kMeanColour, QStringLiteral("mean ") + ChartNumber(m_s.mean, 2), 0);
     }
 
     const int n = static_cast<int>(m_s.samples.size());

@@ -11,8 +11,8 @@ SensorSamples Example() {
     s.analysed = true;
     s.mean = 11;
     s.meanByte = 11;
-    s.calibLow = 5;
-    s.calibHigh = 20;
+    s.calibLow = 8;
+    s.calibHigh = 14;
     return s;
 }
 
@@ -31,10 +31,23 @@ TEST(SensorTrace, MeanAndCalibrationAreHorizontalLines) {
     const SensorTrace trace(Example(), QSize(500, 400));
     const QImage image = trace.Image();
     const int x = trace.LinePlot().x() + trace.LinePlot().width() / 3 + 1;
-    EXPECT_EQ(image.pixelColor(x, trace.ValueY(5)), SensorTrace::kCalibColour);
-    EXPECT_EQ(image.pixelColor(x, trace.ValueY(20)), SensorTrace::kCalibColour);
+    EXPECT_EQ(image.pixelColor(x, trace.ValueY(8)), SensorTrace::kCalibColour);
+    EXPECT_EQ(image.pixelColor(x, trace.ValueY(14)), SensorTrace::kCalibColour);
     EXPECT_EQ(image.pixelColor(trace.LinePlot().x() + 1, trace.ValueY(11)),
               SensorTrace::kMeanColour);
+}
+
+TEST(SensorTrace, ACalibrationFarFromTheSamplesLeavesTheScaleToTheSamples) {
+    SensorSamples s = Example();
+    s.calibLow = 0;
+    s.calibHigh = 240;
+    const SensorTrace trace(s, QSize(500, 400));
+    // 9 to 13 keep most of the plot's height.
+    EXPECT_GT(trace.ValueY(9) - trace.ValueY(13), trace.LinePlot().height() / 3);
+    const QImage image = trace.Image();
+    for (int y = trace.LinePlot().top(); y <= trace.LinePlot().bottom(); ++y) {
+        EXPECT_NE(image.pixelColor(trace.LinePlot().x() + 1, y), SensorTrace::kCalibColour) << y;
+    }
 }
 
 TEST(SensorTrace, HistogramCountsEachDeviationFromTheMeanByte) {
