@@ -1,0 +1,56 @@
+#pragma once
+
+#include "stats/LimitVerdict.h"
+#include "stats/StripStats.h"
+
+#include <QDialog>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class QLabel;
+struct ScannerState;
+struct SensorSamples;
+
+// "Sensor i": one sensor's samples over the statistics window, the histogram of its
+// deviations and its figures. Modeless, owned by the view for its life; the close box
+// only hides it. It shows what the view's latest Update gave it, so a re-aim between
+// ticks needs no new computation.
+class CSensorViewDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CSensorViewDlg(QWidget* parent = nullptr);
+    ~CSensorViewDlg() override;
+
+    // `stats` must be the view's latest computation over `state`.
+    void Update(const ScannerState& state, const StripStatsWorkArea& stats,
+                const LimitOptions& limits);
+    void SetSensor(int sensor);
+    int Sensor() const { return m_sensor; }
+
+    // The figures as the window shows them, one per line.
+    QString FiguresText() const;
+    // What the picture draws for the sensor shown.
+    SensorSamples Samples() const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Refresh();
+
+    int m_sensor = 0;
+    int m_scanLength = 0;
+    int m_scanCount = 0;
+    std::unique_ptr<StripStatsWorkArea> m_stats;
+    // The samples of every sensor in the scans, oldest first, beyond the analysed ones too.
+    std::vector<std::vector<uint8_t>> m_samples;
+    std::array<uint8_t, ScannerState::kValues> m_calibLow = {};
+    std::array<uint8_t, ScannerState::kValues> m_calibHigh = {};
+    LimitOptions m_limits;
+    QWidget* m_picture = nullptr;
+    QLabel* m_figures = nullptr;
+};
