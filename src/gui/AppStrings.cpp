@@ -38,6 +38,8 @@ const QHash<int, QString>& Table() {
         {CommandId::ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
         {CommandId::ViewSensorLimits,
          "Set the limits that flag an unsteady sensor in red\nSensor Limits"},
+        {CommandId::ViewSensorChart,
+         "Show every sensor's RMS deviation and swing against the limits\nSensor Chart"},
     };
     return table;
 }

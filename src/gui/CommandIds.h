@@ -18,6 +18,7 @@ constexpr int MenuFilePrintPreview = 32782;
 constexpr int MenuFilePrintSetup = 32783;
 constexpr int MenuRecentFile = 32784;
 constexpr int ViewSensorLimits = 32785;
+constexpr int ViewSensorChart = 32786;
 
 constexpr int FileNew = 57600;
 constexpr int FileOpen = 57601;

@@ -191,6 +191,8 @@ void CMainFrame::CreateCommands() {
     AddCommand(ViewStatusBar, QStringLiteral("&Status Bar"))->setCheckable(true);
     connect(AddCommand(ViewSensorLimits, QStringLiteral("Sensor &Limits...")), &QAction::triggered,
             this, &CMainFrame::OnSensorLimits);
+    connect(AddCommand(ViewSensorChart, QStringLiteral("Sensor &Chart")), &QAction::triggered,
+            m_view, &CWinTesselTestView::OnSensorChart);
 }
 
 void CMainFrame::CreateMenuBar() {
@@ -221,6 +223,7 @@ void CMainFrame::CreateMenuBar() {
     view->addAction(m_commands.value(ViewStatusBar));
     view->addSeparator();
     view->addAction(m_commands.value(ViewSensorLimits));
+    view->addAction(m_commands.value(ViewSensorChart));
 
     bar->addAction(m_commands.value(ScanDump));
     bar->addAction(m_commands.value(ClearScreen));

@@ -2,6 +2,8 @@
 
 #include "gui/MidiInPortDlg.h"
 #include "gui/MidiOutPortDlg.h"
+#include "gui/SensorChartDlg.h"
+#include "gui/SensorViewDlg.h"
 #include "gui/StripStatsDlg.h"
 #include "picture/PrintScale.h"
 #include "picture/ViewPainter.h"
@@ -10,6 +12,8 @@
 #include <QBackingStore>
 #include <QEvent>
 #include <QFontInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
@@ -18,6 +22,8 @@
 #include <QRegion>
 #include <QTimerEvent>
 #include <QtMath>
+
+#include <algorithm>
 #include <cassert>
 
 CWinTesselTestView::CWinTesselTestView(QWidget* parent) : QWidget(parent) {
@@ -34,9 +40,25 @@ CWinTesselTestView::CWinTesselTestView(QWidget* parent) : QWidget(parent) {
     m_statsDlg = std::make_unique<CStripStatsDlg>(this, this);
     m_pStatsDlg = m_statsDlg.get();
     RepaintWhatItUncovers(m_statsDlg.get());
+    m_sensorDlg = std::make_unique<CSensorViewDlg>(this);
+    m_chartDlg = std::make_unique<CSensorChartDlg>(this);
+    for (QWidget* window :
+         {static_cast<QWidget*>(m_sensorDlg.get()), static_cast<QWidget*>(m_chartDlg.get())}) {
+        RepaintWhatItUncovers(window);
+    }
+    connect(m_chartDlg.get(), &CSensorChartDlg::SensorChosen, this,
+            &CWinTesselTestView::OpenSensor);
+    // A click in the picture gives the view the keys that choose a sensor.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 CWinTesselTestView::~CWinTesselTestView() {
+    for (QWidget* window :
+         {static_cast<QWidget*>(m_sensorDlg.get()), static_cast<QWidget*>(m_chartDlg.get())}) {
+        window->removeEventFilter(this);
+    }
+    m_sensorDlg.reset();
+    m_chartDlg.reset();
     ClosePortsAtShutdown();
     m_pInPortDlg = nullptr;
     m_inPortDlg.reset();
@@ -61,6 +83,79 @@ void CWinTesselTestView::PlatformKillTimer(uint32_t timerId) {
 
 void CWinTesselTestView::InvalidateView() {
     UpdateChangedParts(QRegion(), !m_painting && isVisible());
+    UpdateSensorWindows();
+}
+
+void CWinTesselTestView::UpdateSensorWindows() {
+    const bool sensorShown = m_sensorDlg != nullptr && m_sensorDlg->isVisible();
+    const bool chartShown = m_chartDlg != nullptr && m_chartDlg->isVisible();
+    if (!sensorShown && !chartShown) {
+        return;
+    }
+    // Before the first scan there are no statistics: the windows show none.
+    static const StripStatsWorkArea noStats{};
+    const StripStatsWorkArea& stats = Watch().HasStats() ? Watch().Stats() : noStats;
+    if (sensorShown) {
+        m_sensorDlg->Update(*this, stats, Watch().Limits());
+    }
+    if (chartShown) {
+        m_chartDlg->Update(stats, Watch().Limits());
+    }
+}
+
+void CWinTesselTestView::ShowSensorWindow(QWidget* window) {
+    const bool wasShown = window->isVisible();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    if (!wasShown) {
+        // Computed now, not at the next tick: the poll may be stopped.
+        Watch().Judge(*this);
+        UpdateSensorWindows();
+    }
+}
+
+void CWinTesselTestView::OnSensorChart() {
+    ShowSensorWindow(m_chartDlg.get());
+}
+
+void CWinTesselTestView::OpenSensor(int sensor) {
+    m_chosenSensor = sensor;
+    m_sensorDlg->SetSensor(sensor);
+    ShowSensorWindow(m_sensorDlg.get());
+}
+
+void CWinTesselTestView::mousePressEvent(QMouseEvent* event) {
+    // Sensor i's column, from the top of the normalised row down to the baseline.
+    const QPoint at = event->position().toPoint();
+    const int sensor = (at.x() - 10) / 10;
+    const bool inColumn = at.x() >= 10 && at.y() >= 106 && at.y() <= 600;
+    if (event->button() == Qt::LeftButton && inColumn && sensor < m_stripLength) {
+        OpenSensor(sensor);
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CWinTesselTestView::keyPressEvent(QKeyEvent* event) {
+    const int last = std::max(0, static_cast<int>(m_stripLength) - 1);
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        m_chosenSensor =
+            std::clamp(m_chosenSensor + (event->key() == Qt::Key_Left ? -1 : 1), 0, last);
+        // An open sensor window follows, so that the choice can be seen.
+        if (m_sensorDlg->isVisible()) {
+            m_sensorDlg->SetSensor(m_chosenSensor);
+        }
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        OpenSensor(m_chosenSensor);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void CWinTesselTestView::UpdateChangedParts(const QRegion& beingPainted, bool now) {
@@ -95,6 +190,8 @@ void CWinTesselTestView::DestroyDialogWindows() {
     m_inPortDlg->DestroyWindow();
     m_outPortDlg->DestroyWindow();
     m_statsDlg->DestroyWindow();
+    m_sensorDlg->hide();
+    m_chartDlg->hide();
 }
 
 void CWinTesselTestView::RepaintWhatItUncovers(QWidget* window) {
@@ -102,6 +199,13 @@ void CWinTesselTestView::RepaintWhatItUncovers(QWidget* window) {
 }
 
 bool CWinTesselTestView::eventFilter(QObject* watched, QEvent* event) {
+    const bool sensorWindow = watched == m_sensorDlg.get() || watched == m_chartDlg.get();
+    if (sensorWindow && event->type() == QEvent::Show) {
+        // While a sensor window is shown, every tick computes the view's own statistics.
+        Watch().AddReader();
+    } else if (sensorWindow && event->type() == QEvent::Hide) {
+        Watch().RemoveReader();
+    }
     if (event->type() == QEvent::Hide && watched->isWidgetType()) {
         // The window system gives the uncovered part back from the window's backing store
         // without a paint, which would hide what the log gained while the window was up

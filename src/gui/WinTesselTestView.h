@@ -10,6 +10,8 @@
 
 class CMidiInPortDlg;
 class CMidiOutPortDlg;
+class CSensorChartDlg;
+class CSensorViewDlg;
 class CStripStatsDlg;
 class QPainter;
 class QPrinter;
@@ -42,6 +44,10 @@ public slots:
     void OnMidiInPortSelect();
     void OnMidiOutPortSelect();
     void OnStripStatistics();
+    // View > Sensor Chart.
+    void OnSensorChart();
+    // Opens "Sensor i", or aims the one already open at sensor i.
+    void OpenSensor(int sensor);
 
 protected:
     uint32_t PlatformSetTimer(uint32_t id, uint32_t milliseconds) override;
@@ -50,6 +56,8 @@ protected:
 
     QSize sizeHint() const override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -59,12 +67,18 @@ private:
     // where it differs from the picture last recorded, except those of `beingPainted`:
     // `now`, or through a request the event loop serves later.
     void UpdateChangedParts(const QRegion& beingPainted, bool now);
+    // Gives the sensor windows that are shown the statistics of the latest tick.
+    void UpdateSensorWindows();
+    void ShowSensorWindow(QWidget* window);
 
     QBasicTimer m_pollTimer;
     uint32_t m_pollTimerId = 0;
     std::unique_ptr<CMidiInPortDlg> m_inPortDlg;
     std::unique_ptr<CMidiOutPortDlg> m_outPortDlg;
     std::unique_ptr<CStripStatsDlg> m_statsDlg;
+    std::unique_ptr<CSensorViewDlg> m_sensorDlg;
+    std::unique_ptr<CSensorChartDlg> m_chartDlg;
+    int m_chosenSensor = 0; // of Left, Right and Enter on the view
     // What the window shows once the repaints asked for are done.
     ShownPicture m_shown;
     int m_textHeight = 0; // of the view's font, found when first needed

@@ -2,8 +2,11 @@
 #include "decoder/SysexDecoderState.h"
 #include "gui/CommandIds.h"
 #include "gui/DemoStart.h"
+#include "gui/SensorChartDlg.h"
+#include "gui/SensorViewDlg.h"
 #include "ports/MidiPortLayer.h"
 #include "ports/SimulatorServices.h"
+#include "render/SensorChart.h"
 #include "sim/Qz4Model.h"
 
 #include <QAction>
@@ -152,6 +155,51 @@ private slots:
         s.View().SetSensorLimits({});
         QTRY_VERIFY(RedColumns(s.View()).empty());
         QVERIFY(!s.View().Watch().HasStats());
+    }
+
+    // The technician's path from the flag to the sensor: a click in its column opens
+    // "Sensor i", the keys choose a neighbour, the chart shows it red and a click on
+    // another bar re-aims the same window; all of it follows the poll.
+    void aClickInAFlaggedColumnOpensItsSensorAndTheChartLeadsToOthers() {
+        SimulatorFixture s({{23, SensorFault::Kind::Noisy, 20}}, true);
+        LimitOptions limits;
+        limits.maxSensorRms = ParseRealLimit("3");
+        s.View().SetSensorLimits(limits);
+        QString error;
+        QVERIFY2(StartDemo(s.View(), &error), qPrintable(error));
+        QTRY_COMPARE_WITH_TIMEOUT(RedColumns(s.View()), std::vector<int>{23}, 5000);
+
+        QTest::mouseClick(&s.View(), Qt::LeftButton, {}, QPoint(10 + 10 * 23 + 4, 300));
+        auto* sensor = s.View().findChild<CSensorViewDlg*>();
+        QVERIFY(sensor != nullptr);
+        QTRY_VERIFY(sensor->isVisible());
+        QCOMPARE(sensor->windowTitle(), QStringLiteral("Sensor 23"));
+        QTRY_VERIFY(sensor->FiguresText().contains(QStringLiteral("rms")));
+        const QString before = sensor->FiguresText();
+        QTRY_VERIFY(sensor->FiguresText() != before); // updated by the ticks
+
+        QTest::keyClick(&s.View(), Qt::Key_Right);
+        QCOMPARE(sensor->windowTitle(), QStringLiteral("Sensor 24"));
+        QTest::keyClick(&s.View(), Qt::Key_Left);
+        QTest::keyClick(&s.View(), Qt::Key_Left);
+        QTest::keyClick(&s.View(), Qt::Key_Return);
+        QCOMPARE(sensor->windowTitle(), QStringLiteral("Sensor 22"));
+
+        s.View().OnSensorChart();
+        auto* chart = s.View().findChild<CSensorChartDlg*>();
+        QVERIFY(chart != nullptr);
+        QTRY_VERIFY(chart->isVisible());
+        QTRY_VERIFY(chart->Chart().Fails(23));
+        QVERIFY(!chart->Chart().Fails(40));
+        const QPoint bar = chart->Chart().BarRect(SensorChart::Row::Swing, 40).center();
+        QTest::mouseClick(chart, Qt::LeftButton, {}, bar);
+        QTRY_COMPARE(sensor->windowTitle(), QStringLiteral("Sensor 40"));
+
+        // With the windows gone, only the limit keeps the statistics running.
+        sensor->hide();
+        chart->hide();
+        s.View().SetSensorLimits({});
+        QVERIFY(!s.View().Watch().Watching());
     }
 
     void withNoLimitTheNoisySensorIsNotFlagged() {

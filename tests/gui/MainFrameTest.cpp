@@ -77,8 +77,9 @@ private slots:
         QCOMPARE(
             Texts(Popup(*f.frame, "&Edit")->actions()),
             QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
-        QCOMPARE(Texts(Popup(*f.frame, "&View")->actions()),
-                 QStringList({"&Toolbar", "&Status Bar", "-", "Sensor &Limits..."}));
+        QCOMPARE(
+            Texts(Popup(*f.frame, "&View")->actions()),
+            QStringList({"&Toolbar", "&Status Bar", "-", "Sensor &Limits...", "Sensor &Chart"}));
         QCOMPARE(Texts(Popup(*f.frame, "&Help")->actions()),
                  QStringList({"&About WinTesselTest..."}));
     }
