@@ -2,8 +2,9 @@
 # Makes the README's pictures anew from the desktop journey test (tests/desktop): the
 # test drives the real window program on an Xvfb desktop of its own and leaves
 # whole-screen screenshots in build/tests/desktop/screenshots/. The live view polling
-# the simulator and the statistic monitor are cut out of the black desktop around the
-# window and brought down to a few colours, into docs/.
+# the simulator, the statistic monitor, a faulty sensor flagged with its own window and
+# the Sensor Chart are cut out of the black desktop around the windows and brought down
+# to a few colours, into docs/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,7 +27,8 @@ else
 fi
 
 mkdir -p docs
-for pair in 06-live-view:live-view 07-statistic-monitor:statistic-monitor; do
+for pair in 06-live-view:live-view 07-statistic-monitor:statistic-monitor \
+    10-sensor-view:flagged-view 11-sensor-chart:sensor-chart; do
     shot="$shots/${pair%%:*}.png"
     picture="docs/${pair##*:}.png"
     if [ ! -f "$shot" ]; then

@@ -160,6 +160,52 @@ QRect Difference(const QImage& a, const QImage& b) {
     return box;
 }
 
+// The sensors whose columns in the view's normalised row show red, in a picture of the
+// main window whose view starts at row `viewTop`.
+QList<int> RedColumns(const QImage& window, int viewTop) {
+    constexpr QRgb kRed = 0xFFFF0000;
+    QList<int> sensors;
+    const int bottom = std::min(window.height() - 1, viewTop + kColumnFoot);
+    const int right = std::min(window.width(), kPictureWidth);
+    for (int y = viewTop + kColumnTop; y <= bottom; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(window.constScanLine(y));
+        for (int x = 10; x < right; ++x) {
+            const int sensor = (x - 10) / 10;
+            if (row[x] == kRed && !sensors.contains(sensor)) {
+                sensors << sensor;
+            }
+        }
+    }
+    std::sort(sensors.begin(), sensors.end());
+    return sensors;
+}
+
+bool HasRed(const QImage& picture) {
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        if (std::any_of(row, row + picture.width(),
+                        [](QRgb pixel) { return pixel == 0xFFFF0000; })) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A window that shows something: a window not drawn yet is all one colour.
+bool Drawn(const QImage& picture) {
+    if (picture.isNull()) {
+        return false;
+    }
+    const QRgb first = picture.pixel(0, 0);
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        if (std::any_of(row, row + picture.width(), [&](QRgb pixel) { return pixel != first; })) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The view's rows in a picture of the main window: its white background, between the
 // grey toolbar and status bar, seen down the column left of the first bar.
 std::pair<int, int> ViewRows(const QImage& window) {
@@ -524,6 +570,78 @@ private slots:
             }
         }
         QCOMPARE(portLines, QStringList({QStringLiteral("In Close QZ4 Simulator ")}));
+    }
+
+    void aFaultySensorIsFlaggedAloneAndOpensItsOwnWindow() {
+        // The simulator's keys at rest and one noisy sensor: against an RMS limit of 3 only
+        // that sensor fails, so no hardware fault is needed to see a flag.
+        Program program(
+            {"--demo", "--sim-still", "--sim-fault", "23:noisy:20", "--max-sensor-rms", "3"});
+        const QString frame = WaitForWindow(QStringLiteral("Untitled - WinTesselTest"));
+        QVERIFY2(!frame.isEmpty(), qPrintable(program.Errors()));
+        QVERIFY(WaitUntilActive(frame));
+        const QImage first = Grab(frame);
+        const auto [viewTop, viewBottom] = ViewRows(first);
+        QVERIFY(viewBottom - viewTop + 1 >= kPictureHeight);
+        const MenuBarLayout menu(first.width());
+        const QPoint restingPlace(first.width() / 2, first.height() - 4);
+        Xdotool({"mousemove", "--sync", "--window", frame, QString::number(restingPlace.x()),
+                 QString::number(restingPlace.y())});
+
+        // The limit needs a few ticks of samples before it can judge: wait for the flag.
+        constexpr int kFaulty = 23;
+        QList<int> flagged;
+        static_cast<void>(QTest::qWaitFor(
+            [&] {
+                flagged = RedColumns(Grab(frame), viewTop);
+                return flagged == QList<int>{kFaulty};
+            },
+            20000));
+        QVERIFY2(flagged == QList<int>{kFaulty},
+                 qPrintable(QStringLiteral("red columns: %1").arg([&] {
+                     QStringList names;
+                     for (int sensor : flagged) {
+                         names << QString::number(sensor);
+                     }
+                     return names.join(' ');
+                 }())));
+
+        // A click low in the column, under the normalised row, still means that sensor.
+        Click(frame, {10 + 10 * kFaulty + 5, viewTop + 500});
+        const QString sensorWindow = WaitForWindow(QStringLiteral("Sensor %1").arg(kFaulty));
+        QVERIFY2(!sensorWindow.isEmpty(), qPrintable(program.Errors()));
+        QVERIFY(QTest::qWaitFor([&] { return Drawn(Grab(sensorWindow)); }));
+        // Modeless: the view keeps flagging the sensor behind it.
+        QTRY_VERIFY_WITH_TIMEOUT(RedColumns(Grab(frame), viewTop) == QList<int>{kFaulty}, 5000);
+        Shot(QStringLiteral("10-sensor-view"));
+
+        // View > Sensor Chart from the main window's menu bar, the Sensor window still shown.
+        Xdotool({"windowactivate", "--sync", frame});
+        QVERIFY(WaitUntilActive(frame));
+        const QPoint viewItem = menu.Centre(QStringLiteral("&View"));
+        // Below the View item lie the toolbar and the log band, which stay as they are while
+        // the bars move: the open menu is the only change there.
+        const QRect underTheItem(OnScreen(frame).topLeft() +
+                                     QPoint(viewItem.x() - 10, menu.Height() + 2),
+                                 QSize(60, 2 * menu.Height()));
+        const QImage menuClosed = GrabScreen(underTheItem);
+        Click(frame, viewItem);
+        QVERIFY2(QTest::qWaitFor([&] { return GrabScreen(underTheItem) != menuClosed; }),
+                 "the View menu did not open");
+        Keys({"c"});
+        const QString chart = WaitForWindow(QStringLiteral("Sensor Chart"));
+        QVERIFY2(!chart.isEmpty(), qPrintable(program.Errors()));
+        QVERIFY2(QTest::qWaitFor([&] { return HasRed(Grab(chart)); }),
+                 "the Sensor Chart shows no red bar");
+        QVERIFY(!WaitForWindow(QStringLiteral("Sensor %1").arg(kFaulty)).isEmpty());
+        Shot(QStringLiteral("11-sensor-chart"));
+
+        Xdotool({"windowactivate", "--sync", frame});
+        QVERIFY(WaitUntilActive(frame));
+        Keys({"alt+F4"});
+        QVERIFY(program.WaitForExit());
+        QCOMPARE(program.ExitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.ExitCode(), 0);
     }
 
     void aFileThatCannotBeOpenedIsShownInAMessageBox() {
