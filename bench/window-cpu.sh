@@ -4,14 +4,18 @@
 # platform. After WARMUP seconds (default 10) it reads utime+stime from /proc/PID/stat
 # for the program and for the X server, waits SECONDS (default 60), reads again, and
 # prints both as a percentage of one core; REPEATS times (default 3) on the same
-# window, then the medians.
-# Usage: bench/window-cpu.sh [BUILD_DIR] [SECONDS] [REPEATS] [WARMUP]
+# window, then the medians. CASE "limit" polls a still simulator with a noisy sensor 23
+# under a per-sensor limit, so that the statistics run at every tick and the sensor is
+# flagged; "diagnosis" does the same with the Sensor 23 and Sensor Chart windows open,
+# which repaint at every tick too.
+# Usage: bench/window-cpu.sh [BUILD_DIR] [SECONDS] [REPEATS] [WARMUP] [CASE]
 set -euo pipefail
 
 build=${1:-build-bench}
 seconds=${2:-60}
 repeats=${3:-3}
 warmup=${4:-10}
+case=${5:-plain}
 program="$build/src/app/wintesseltest"
 here=$(dirname "$0")
 work=$(mktemp -d)
@@ -33,9 +37,24 @@ use_private_home "$work"
 export QT_QPA_PLATFORM=xcb
 start_desktop "$work"
 
-"$program" --demo >"$work/program.log" 2>&1 &
+options=(--demo)
+if [ "$case" = limit ] || [ "$case" = diagnosis ]; then
+    options+=(--sim-still --sim-fault 23:noisy:20 --max-sensor-rms 3)
+fi
+"$program" "${options[@]}" >"$work/program.log" 2>&1 &
 pid=$!
 wait_for_window "$pid" || { cat "$work/program.log" >&2; echo "no window" >&2; exit 1; }
+if [ "$case" = diagnosis ]; then
+    frame=$(xdotool search --onlyvisible --pid "$pid" --name ' - WinTesselTest$' | head -1)
+    # A click in sensor 23's column (the view starts below the menu bar and the
+    # toolbar) opens its window; Alt+V, C the chart.
+    xdotool mousemove --window "$frame" 244 350 click 1
+    timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Sensor 23$' >/dev/null ||
+        { echo "no Sensor 23 window" >&2; exit 1; }
+    xdotool windowactivate --sync "$frame" key alt+v c
+    timeout 20 xdotool search --sync --onlyvisible --pid "$pid" --name '^Sensor Chart$' \
+        >/dev/null || { echo "no Sensor Chart window" >&2; exit 1; }
+fi
 sleep "$warmup"
 
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
