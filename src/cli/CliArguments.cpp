@@ -155,7 +155,7 @@ std::vector<OptionSpec> ScanOptionSpecs() {
              return true;
          },
          "the simulator's noise and key motion (default 1)"},
-        {"--sim-fault", "SPEC", kSensorFaultSyntax,
+        {"--sim-fault", "FAULT", kSensorFaultSyntax,
          [](CliArguments& a, const std::string& v) {
              std::string error;
              const std::optional<SensorFault> fault = ParseSensorFault(v, &error);

@@ -47,7 +47,7 @@ constexpr const char* kDecodeHelp =
 constexpr const char* kScanHelp =
     "Usage: wintesseltest-cli scan [OUTPUT OPTIONS] [LIMITS] [--in DEV] [--out DEV]\n"
     "           [--ticks N] [--period MS] [--setup] [--capture FILE] [--sim-sensors N]\n"
-    "           [--sim-seed S] [--sim-fault SPEC]... [--sim-still]\n"
+    "           [--sim-seed S] [--sim-fault FAULT]... [--sim-still]\n"
     "Opens the input and then the output device, optionally gets the setup information,\n"
     "runs the poll timer for N ticks, waits one more period, closes the input and then\n"
     "the output, decodes what is left and reports. LIMITS are the --max-* options\n"

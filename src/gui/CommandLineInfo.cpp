@@ -26,7 +26,7 @@ LimitSlot(std::optional<Limit<T>> LimitOptions::*slot,
 
 const std::vector<ValueOption>& ValueOptions() {
     static const std::vector<ValueOption> options = {
-        {"sim-fault", "SPEC", kSensorFaultSyntax,
+        {"sim-fault", "FAULT", kSensorFaultSyntax,
          [](CommandLineInfo& info, const std::string& text) {
              std::string error;
              const std::optional<SensorFault> fault = ParseSensorFault(text, &error);

@@ -92,13 +92,13 @@ QString CWinTesselTestApp::VersionText() {
 
 QString CWinTesselTestApp::UsageText() {
     return QStringLiteral(
-               "Usage: wintesseltest [--demo] [--echo-log] [--sim-fault SPEC]... [--sim-still]\n"
+               "Usage: wintesseltest [--demo] [--echo-log] [--sim-fault FAULT]... [--sim-still]\n"
                "         [--max-avg-deviation X] [--max-swing N] [--max-sensor-rms X]\n"
                "         [--max-sensor-swing N] [FILE | /Automation | /Embedding]\n"
                "  FILE         open FILE as the document (its content is not read)\n"
                "  --demo       open the QZ4 Simulator both ways, get its setup and poll it\n"
                "  --echo-log   also write each Message log line to standard output\n"
-               "  --sim-fault SPEC\n"
+               "  --sim-fault FAULT\n"
                "               make the simulator's sensor I noisy (I:noisy:A adds a whole\n"
                "               number from -A to A to every value) or stuck (I:stuck:V holds\n"
                "               it at V); may be given again\n"

@@ -29,7 +29,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: qz4sim [--api jack|alsa] [--name NAME] [--sensors N] [--seed S]\n"
-    "              [--fault SPEC]... [--still]\n"
+    "              [--fault FAULT]... [--still]\n"
     "Plays a QZ4 scanner box on one virtual MIDI input and one virtual MIDI output\n"
     "whose client and port names contain NAME (default \"qz4sim\"). It answers scan,\n"
     "setup-text and setup-information requests until interrupted, or until its JACK\n"
@@ -38,7 +38,7 @@ constexpr const char* kUsage =
     "  --name NAME    name of the ports\n"
     "  --sensors N    values per scan packet, 0 to 1024 (default 122)\n"
     "  --seed S       seed of the noise and key motion (default 1)\n"
-    "  --fault SPEC   I:noisy:A adds a whole number from -A to A to every value of\n"
+    "  --fault FAULT  I:noisy:A adds a whole number from -A to A to every value of\n"
     "                 sensor I, I:stuck:V holds it at V; may be given again\n"
     "  --still        keep the keys at rest: only the noise and faults move values\n"
     "  --help         show this text\n"

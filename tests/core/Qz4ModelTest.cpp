@@ -224,7 +224,7 @@ TEST(Qz4Model, AFaultyValueIsClampedToAByte) {
 }
 
 struct FaultCase {
-    const char* spec;
+    const char* text;
     std::optional<SensorFault> fault;
 };
 
@@ -251,11 +251,11 @@ TEST(SensorFault, ParsesNoisyAndStuckAndNamesAnythingElse) {
     };
     for (const FaultCase& c : cases) {
         std::string error;
-        EXPECT_EQ(ParseSensorFault(c.spec, &error), c.fault) << c.spec;
+        EXPECT_EQ(ParseSensorFault(c.text, &error), c.fault) << c.text;
         EXPECT_EQ(error, c.fault ? ""
-                                 : std::string("bad fault '") + c.spec + "': expected " +
+                                 : std::string("bad fault '") + c.text + "': expected " +
                                        kSensorFaultSyntax)
-            << c.spec;
+            << c.text;
     }
 }
 

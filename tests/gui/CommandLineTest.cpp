@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(
             run.out.section('\n', 0, 2),
             QStringLiteral(
-                "Usage: wintesseltest [--demo] [--echo-log] [--sim-fault SPEC]... [--sim-still]\n"
+                "Usage: wintesseltest [--demo] [--echo-log] [--sim-fault FAULT]... [--sim-still]\n"
                 "         [--max-avg-deviation X] [--max-swing N] [--max-sensor-rms X]\n"
                 "         [--max-sensor-swing N] [FILE | /Automation | /Embedding]"));
         const CommandLineInfo parsed = ParseCommandLine({"--demo", "--echo-log"});

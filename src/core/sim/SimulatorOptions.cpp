@@ -14,21 +14,21 @@ bool ParseNumber(std::string_view text, int max, int* value) {
 
 } // namespace
 
-std::optional<SensorFault> ParseSensorFault(const std::string& spec, std::string* error) {
-    const size_t first = spec.find(':');
-    const size_t second = first == std::string::npos ? first : spec.find(':', first + 1);
+std::optional<SensorFault> ParseSensorFault(const std::string& text, std::string* error) {
+    const size_t first = text.find(':');
+    const size_t second = first == std::string::npos ? first : text.find(':', first + 1);
     SensorFault fault;
     if (second != std::string::npos) {
-        const std::string_view text(spec);
-        const std::string_view kind = text.substr(first + 1, second - first - 1);
+        const std::string_view view(text);
+        const std::string_view kind = view.substr(first + 1, second - first - 1);
         const bool kindKnown = kind == "noisy" || kind == "stuck";
         fault.kind = kind == "noisy" ? SensorFault::Kind::Noisy : SensorFault::Kind::Stuck;
         if (kindKnown &&
-            ParseNumber(text.substr(0, first), SimulatorOptions::kMaxSensors - 1, &fault.sensor) &&
-            ParseNumber(text.substr(second + 1), 255, &fault.amount)) {
+            ParseNumber(view.substr(0, first), SimulatorOptions::kMaxSensors - 1, &fault.sensor) &&
+            ParseNumber(view.substr(second + 1), 255, &fault.amount)) {
             return fault;
         }
     }
-    *error = "bad fault '" + spec + "': expected " + kSensorFaultSyntax;
+    *error = "bad fault '" + text + "': expected " + kSensorFaultSyntax;
     return std::nullopt;
 }

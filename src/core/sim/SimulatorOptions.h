@@ -35,5 +35,5 @@ constexpr const char* kSensorFaultSyntax =
     "I:noisy:A or I:stuck:V (I a sensor from 0 to 1023, A and V from 0 to 255)";
 
 // "I:noisy:A" or "I:stuck:V", whole numbers in decimal digits. Nothing, with `error`
-// naming `spec` and saying what is wanted, when it is neither.
-std::optional<SensorFault> ParseSensorFault(const std::string& spec, std::string* error);
+// naming `text` and saying what is wanted, when it is neither.
+std::optional<SensorFault> ParseSensorFault(const std::string& text, std::string* error);
