@@ -3,14 +3,17 @@
 #include "render/SensorChart.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 CSensorChartDlg::CSensorChartDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_stats(std::make_unique<StripStatsWorkArea>()) {
+      m_chart(std::make_unique<SensorChart>(StripStatsWorkArea(), LimitOptions(), QSize())) {
     setWindowTitle(QStringLiteral("Sensor Chart"));
     setMinimumSize(320, 240);
+    // The chart paints every pixel of the window: no background is painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 CSensorChartDlg::~CSensorChartDlg() = default;
@@ -21,18 +24,26 @@ QSize CSensorChartDlg::sizeHint() const {
 }
 
 void CSensorChartDlg::Update(const StripStatsWorkArea& stats, const LimitOptions& limits) {
-    *m_stats = stats;
-    m_limits = limits;
-    update();
+    auto chart = std::make_unique<SensorChart>(stats, limits, size());
+    // Only what moved is repainted: at every tick the whole window would be a megabyte
+    // and more through the window system.
+    const QRegion changed = chart->ChangedArea(*m_chart);
+    m_chart = std::move(chart);
+    update(changed);
 }
 
 SensorChart CSensorChartDlg::Chart() const {
-    return SensorChart(*m_stats, m_limits, size());
+    return *m_chart;
 }
 
-void CSensorChartDlg::paintEvent(QPaintEvent*) {
+void CSensorChartDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    m_chart = std::make_unique<SensorChart>(m_chart->Resized(size()));
+}
+
+void CSensorChartDlg::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    Chart().Draw(painter);
+    m_chart->Draw(painter, event->region());
 }
 
 void CSensorChartDlg::mousePressEvent(QMouseEvent* event) {

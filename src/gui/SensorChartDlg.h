@@ -1,7 +1,6 @@
 #pragma once
 
-#include "stats/LimitVerdict.h"
-#include "stats/StripStats.h"
+#include "render/SensorChart.h"
 
 #include <QDialog>
 
@@ -30,9 +29,11 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    std::unique_ptr<StripStatsWorkArea> m_stats;
-    LimitOptions m_limits;
+    // What the window shows: the figures are copied out of the view's work area, so the
+    // chart stays as it was until the next tick.
+    std::unique_ptr<SensorChart> m_chart;
 };

@@ -4,32 +4,91 @@
 #include "scanner/ScannerState.h"
 #include "stats/SensorVerdicts.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstring>
 
-namespace {
-
-// Paints the trace of whatever the dialog shows, at its own size.
-class SensorTraceWidget : public QWidget {
+// Paints the trace of whatever the dialog shows, at its own size, and repaints only what
+// a new one changes: at every tick the whole picture would be most of a megabyte through
+// the window system.
+class CSensorViewDlg::TraceWidget : public QWidget {
 public:
-    explicit SensorTraceWidget(CSensorViewDlg* dlg) : QWidget(dlg), m_dlg(dlg) {
+    explicit TraceWidget(QWidget* parent) : QWidget(parent), m_trace(SensorSamples(), QSize()) {
         setMinimumSize(320, 240);
+        // The trace paints every pixel of its area: nothing beneath is painted first.
+        setAttribute(Qt::WA_OpaquePaintEvent);
     }
     QSize sizeHint() const override { return {560, 400}; }
 
+    void Show(SensorSamples samples) {
+        SensorTrace trace(std::move(samples), size());
+        update(trace.ChangedArea(m_trace));
+        m_trace = std::move(trace);
+    }
+
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
-        SensorTrace(m_dlg->Samples(), size()).Draw(painter);
+        m_trace.Draw(painter, event->region());
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        m_trace = m_trace.Resized(size());
     }
 
 private:
-    CSensorViewDlg* m_dlg;
+    SensorTrace m_trace;
 };
+
+// The figures, a line each, painted by hand: a label per line would have the dialog's
+// layout ask every label its size again at each tick.
+class CSensorViewDlg::FiguresWidget : public QWidget {
+public:
+    static constexpr int kLines = 9;
+
+    explicit FiguresWidget(QWidget* parent) : QWidget(parent) {
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
+    QSize sizeHint() const override {
+        return {fontMetrics().averageCharWidth() * 40, LineHeight() * kLines + 4};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+    void Show(const QString& text) {
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        for (int i = 0; i < kLines; ++i) {
+            const QString line = i < lines.size() ? lines[i] : QString();
+            if (line != m_lines[i]) {
+                m_lines[i] = line;
+                update(LineRect(i));
+            }
+        }
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        for (int i = 0; i < kLines; ++i) {
+            if (event->region().intersects(LineRect(i))) {
+                painter.drawText(LineRect(i), Qt::AlignLeft | Qt::AlignVCenter, m_lines[i]);
+            }
+        }
+    }
+
+private:
+    int LineHeight() const { return fontMetrics().lineSpacing(); }
+    QRect LineRect(int i) const { return {0, 2 + i * LineHeight(), width(), LineHeight()}; }
+
+    std::array<QString, kLines> m_lines;
+};
+
+namespace {
 
 QString FloatText(float value) {
     return QString::fromStdString(ShortestFloatText(value));
@@ -40,13 +99,11 @@ QString FloatText(float value) {
 CSensorViewDlg::CSensorViewDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_stats(std::make_unique<StripStatsWorkArea>()) {
-    m_picture = new SensorTraceWidget(this);
-    m_figures = new QLabel(this);
-    m_figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_figures->setFocusPolicy(Qt::NoFocus);
+      m_stats(std::make_unique<StripStatsWorkArea>()), m_history(std::make_unique<HistoryRings>()) {
+    m_picture = new TraceWidget(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_picture, 1);
+    m_figures = new FiguresWidget(this);
     layout->addWidget(m_figures);
     Refresh();
 }
@@ -66,23 +123,9 @@ void CSensorViewDlg::Update(const ScannerState& state, const StripStatsWorkArea&
     std::copy(std::begin(state.m_calibLow), std::end(state.m_calibLow), m_calibLow.begin());
     std::copy(std::begin(state.m_calibHigh), std::end(state.m_calibHigh), m_calibHigh.begin());
 
-    // The history is a ring of 256 columns: once it is full, the oldest scan sits where
-    // the next one goes.
-    const int scans = std::clamp(m_scanCount, 0, ScannerState::kHistoryScans);
-    const int oldest =
-        m_scanCount > ScannerState::kHistoryScans ? m_scanCount % ScannerState::kHistoryScans : 0;
-    m_samples.assign(static_cast<size_t>(std::max(m_scanLength, stats.N)), {});
-    for (size_t i = 0; i < m_samples.size(); ++i) {
-        const bool analysed = static_cast<int>(i) < stats.N;
-        const int count = analysed ? stats.S : scans;
-        std::vector<uint8_t>& row = m_samples[i];
-        row.resize(static_cast<size_t>(count));
-        for (int j = 0; j < count; ++j) {
-            const int column = (oldest + j) % ScannerState::kHistoryScans;
-            row[static_cast<size_t>(j)] =
-                analysed ? stats.StatsWindow[i][column] : state.m_history[i][column];
-        }
-    }
+    // Only the shown sensor's samples are put in order, when drawn: a tick copies the
+    // rings as they are.
+    std::memcpy(m_history->data(), state.m_history, sizeof(state.m_history));
     Refresh();
 }
 
@@ -91,13 +134,31 @@ void CSensorViewDlg::SetSensor(int sensor) {
     Refresh();
 }
 
+int CSensorViewDlg::SampleCount() const {
+    if (m_sensor < m_stats->N) {
+        return m_stats->S;
+    }
+    if (m_sensor >= std::max(m_scanLength, m_stats->N) ||
+        m_sensor >= ScannerState::kHistorySensors) {
+        return 0;
+    }
+    return std::clamp(m_scanCount, 0, ScannerState::kHistoryScans);
+}
+
 SensorSamples CSensorViewDlg::Samples() const {
     SensorSamples s;
     const auto i = static_cast<size_t>(m_sensor);
-    if (i < m_samples.size()) {
-        s.samples = m_samples[i];
+    // The rings hold 256 columns: once full, the oldest scan sits where the next one goes.
+    const int oldest =
+        m_scanCount > ScannerState::kHistoryScans ? m_scanCount % ScannerState::kHistoryScans : 0;
+    const bool analysed = m_sensor < m_stats->N;
+    s.samples.resize(static_cast<size_t>(SampleCount()));
+    for (size_t j = 0; j < s.samples.size(); ++j) {
+        const auto column =
+            static_cast<size_t>((oldest + static_cast<int>(j)) % ScannerState::kHistoryScans);
+        s.samples[j] = analysed ? m_stats->StatsWindow[i][column] : (*m_history)[i][column];
     }
-    if (m_sensor < m_stats->N) {
+    if (analysed) {
         s.analysed = true;
         s.mean = m_stats->SensorMean[i];
         s.meanByte = m_stats->SensorMeanByte[i];
@@ -110,11 +171,10 @@ SensorSamples CSensorViewDlg::Samples() const {
 QString CSensorViewDlg::FiguresText() const {
     const auto i = static_cast<size_t>(m_sensor);
     if (m_sensor >= m_stats->N) {
-        const int samples = i < m_samples.size() ? static_cast<int>(m_samples[i].size()) : 0;
         return QStringLiteral("Not analysed: the statistics take sensors 0 to %1.\n"
                               "Samples: %2")
             .arg(StripStatsWorkArea::kMaxSensors - 1)
-            .arg(samples);
+            .arg(SampleCount());
     }
     QStringList failed;
     for (const SensorFailure& failure : FailingSensors(*m_stats, m_limits.Sensors())) {
@@ -160,11 +220,16 @@ void CSensorViewDlg::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (event->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(FiguresText());
+        event->accept();
+        return;
+    }
     QDialog::keyPressEvent(event);
 }
 
 void CSensorViewDlg::Refresh() {
     setWindowTitle(QStringLiteral("Sensor %1").arg(m_sensor));
-    m_figures->setText(FiguresText());
-    m_picture->update();
+    m_figures->Show(FiguresText());
+    m_picture->Show(Samples());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scanner/ScannerState.h"
 #include "stats/LimitVerdict.h"
 #include "stats/StripStats.h"
 
@@ -9,14 +10,12 @@
 #include <memory>
 #include <vector>
 
-class QLabel;
-struct ScannerState;
 struct SensorSamples;
 
 // "Sensor i": one sensor's samples over the statistics window, the histogram of its
 // deviations and its figures. Modeless, owned by the view for its life; the close box
 // only hides it. It shows what the view's latest Update gave it, so a re-aim between
-// ticks needs no new computation.
+// ticks needs no new computation. Ctrl+C copies the figures.
 class CSensorViewDlg : public QDialog {
     Q_OBJECT
 public:
@@ -41,16 +40,22 @@ protected:
 
 private:
     void Refresh();
+    // How many samples the shown sensor has.
+    int SampleCount() const;
 
     int m_sensor = 0;
     int m_scanLength = 0;
     int m_scanCount = 0;
     std::unique_ptr<StripStatsWorkArea> m_stats;
-    // The samples of every sensor in the scans, oldest first, beyond the analysed ones too.
-    std::vector<std::vector<uint8_t>> m_samples;
+    // The view's rings of every sensor's latest scans, beyond the analysed ones too.
+    using HistoryRings =
+        std::array<std::array<uint8_t, ScannerState::kHistoryScans>, ScannerState::kHistorySensors>;
+    std::unique_ptr<HistoryRings> m_history;
     std::array<uint8_t, ScannerState::kValues> m_calibLow = {};
     std::array<uint8_t, ScannerState::kValues> m_calibHigh = {};
     LimitOptions m_limits;
-    QWidget* m_picture = nullptr;
-    QLabel* m_figures = nullptr;
+    class TraceWidget;
+    class FiguresWidget;
+    TraceWidget* m_picture = nullptr;
+    FiguresWidget* m_figures = nullptr;
 };

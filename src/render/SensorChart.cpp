@@ -1,5 +1,7 @@
 #include "render/SensorChart.h"
 
+#include "render/ChartText.h"
+
 #include <QFont>
 #include <QPainter>
 
@@ -60,6 +62,19 @@ SensorChart::SensorChart(const StripStatsWorkArea& stats, const LimitOptions& li
         m_fails[static_cast<size_t>(failure.sensor)] = true;
     }
 
+    Layout();
+}
+
+SensorChart SensorChart::Resized(QSize size) const {
+    SensorChart chart = *this;
+    chart.m_size = size;
+    chart.Layout();
+    return chart;
+}
+
+void SensorChart::Layout() {
+    const QSize size = m_size;
+    const int analysed = Sensors();
     const int width = std::max(0, size.width() - kLeft - kRight);
     const int plotHeight =
         std::max(0, (size.height() - kTitle - 2 * kRowTitle - 2 * kIndexBand) / 2);
@@ -130,17 +145,18 @@ int SensorChart::SensorAt(QPoint point) const {
     return -1;
 }
 
-void SensorChart::DrawRow(QPainter& painter, Row row) const {
+void SensorChart::DrawRow(QPainter& painter, Row row, const QRegion& area) const {
     const QRect plot = PlotRect(row);
     const int baseline = plot.y() + plot.height();
     const double step = ScaleStep(row);
     const int decimals = Decimals(step);
 
     painter.setPen(kAxisColour);
-    painter.drawText(QRect(plot.x(), plot.y() - kRowTitle, plot.width(), kRowTitle),
-                     Qt::AlignLeft | Qt::AlignVCenter,
-                     row == Row::Rms ? QStringLiteral("RMS deviation")
-                                     : QStringLiteral("Swing (largest minus smallest sample)"));
+    DrawChartText(painter, QRect(plot.x(), plot.y() - kRowTitle, plot.width(), kRowTitle),
+                  Qt::AlignLeft | Qt::AlignVCenter,
+                  row == Row::Rms ? QStringLiteral("RMS deviation")
+                                  : QStringLiteral("Swing (largest minus smallest sample)"),
+                  area);
 
     // The scale: a grid line and a number at each step.
     const int ticks = static_cast<int>(std::lround(ScaleTop(row) / step));
@@ -150,8 +166,8 @@ void SensorChart::DrawRow(QPainter& painter, Row row) const {
             painter.fillRect(QRect(plot.x(), y, plot.width(), 1), kGridColour);
         }
         painter.setPen(kAxisColour);
-        painter.drawText(QRect(0, y - 8, kLeft - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
-                         ChartNumber(k * step, decimals));
+        DrawChartText(painter, QRect(0, y - 8, kLeft - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
+                      ChartNumber(k * step, decimals), area);
     }
 
     for (int i = 0; i < Sensors(); ++i) {
@@ -175,8 +191,8 @@ void SensorChart::DrawRow(QPainter& painter, Row row) const {
     painter.setPen(kAxisColour);
     for (int i = 0; i < Sensors(); i += every) {
         const int centre = plot.x() + static_cast<int>((i + 0.5) * slot);
-        painter.drawText(QRect(centre - 20, baseline + 2, 40, 14), Qt::AlignHCenter | Qt::AlignTop,
-                         QString::number(i));
+        DrawChartText(painter, QRect(centre - 20, baseline + 2, 40, 14),
+                      Qt::AlignHCenter | Qt::AlignTop, QString::number(i), area);
     }
 
     if (const std::optional<double> limit = LimitOf(row)) {
@@ -185,35 +201,67 @@ void SensorChart::DrawRow(QPainter& painter, Row row) const {
         const std::string& text =
             row == Row::Rms ? m_limits.maxSensorRms->text : m_limits.maxSensorSwing->text;
         painter.setPen(kLimitColour);
-        painter.drawText(QRect(plot.x(), y - 15, plot.width() - 2, 14),
-                         Qt::AlignRight | Qt::AlignBottom,
-                         QStringLiteral("limit ") + QString::fromStdString(text));
+        DrawChartText(painter, QRect(plot.x(), y - 15, plot.width() - 2, 14),
+                      Qt::AlignRight | Qt::AlignBottom,
+                      QStringLiteral("limit ") + QString::fromStdString(text), area);
     }
 }
 
-void SensorChart::Draw(QPainter& painter) const {
+void SensorChart::Draw(QPainter& painter, const QRegion& area) const {
     painter.save();
     painter.fillRect(QRect(QPoint(0, 0), m_size), Qt::white);
     QFont font = painter.font();
     font.setPixelSize(kFontPixels);
     painter.setFont(font);
     painter.setPen(kAxisColour);
-    int failing = 0;
-    for (int i = 0; i < Sensors(); ++i) {
-        failing += Fails(i) ? 1 : 0;
-    }
     const QString title =
         Sensors() == 0
             ? QStringLiteral("No scan to analyse")
             : QStringLiteral("Sensors 0 to %1 over %2 scans: %3 failing (red), limits in blue")
                   .arg(Sensors() - 1)
                   .arg(m_scans)
-                  .arg(failing);
-    painter.drawText(QRect(kLeft, 0, std::max(0, m_size.width() - kLeft), kTitle),
-                     Qt::AlignLeft | Qt::AlignVCenter, title);
-    DrawRow(painter, Row::Rms);
-    DrawRow(painter, Row::Swing);
+                  .arg(Failing());
+    DrawChartText(painter, QRect(kLeft, 0, std::max(0, m_size.width() - kLeft), kTitle),
+                  Qt::AlignLeft | Qt::AlignVCenter, title, area);
+    DrawRow(painter, Row::Rms, area);
+    DrawRow(painter, Row::Swing, area);
     painter.restore();
+}
+
+int SensorChart::Failing() const {
+    return static_cast<int>(std::count(m_fails.begin(), m_fails.end(), true));
+}
+
+bool SensorChart::SameFrame(const SensorChart& other) const {
+    auto sameLimit = [](const auto& a, const auto& b) {
+        return a.has_value() == b.has_value() &&
+               (!a || (a->value == b->value && a->text == b->text));
+    };
+    return m_size == other.m_size && Sensors() == other.Sensors() && m_rmsTop == other.m_rmsTop &&
+           m_rmsStep == other.m_rmsStep && m_swingTop == other.m_swingTop &&
+           m_swingStep == other.m_swingStep &&
+           sameLimit(m_limits.maxSensorRms, other.m_limits.maxSensorRms) &&
+           sameLimit(m_limits.maxSensorSwing, other.m_limits.maxSensorSwing);
+}
+
+QRegion SensorChart::ChangedArea(const SensorChart& before) const {
+    if (!SameFrame(before)) {
+        return QRegion(QRect(QPoint(0, 0), m_size));
+    }
+    QRegion changed;
+    if (m_scans != before.m_scans || Failing() != before.Failing()) {
+        changed += QRect(0, 0, m_size.width(), kTitle);
+    }
+    for (int i = 0; i < Sensors(); ++i) {
+        for (Row row : {Row::Rms, Row::Swing}) {
+            const QRect now = BarRect(row, i);
+            const QRect then = before.BarRect(row, i);
+            if (now != then || Fails(i) != before.Fails(i)) {
+                changed += now.united(then);
+            }
+        }
+    }
+    return changed;
 }
 
 QImage SensorChart::Image() const {

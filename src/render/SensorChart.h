@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 #include <QString>
 
@@ -28,11 +29,18 @@ public:
     static const QColor kLimitColour;
 
     SensorChart(const StripStatsWorkArea& stats, const LimitOptions& limits, QSize size);
+    // The same figures laid out at another size.
+    SensorChart Resized(QSize size) const;
 
-    // Draws the whole chart onto `painter` over (0, 0) to its size. Text needs a
-    // QGuiApplication.
-    void Draw(QPainter& painter) const;
+    // Draws the whole chart onto `painter` over (0, 0) to its size; with an `area`, the
+    // part of a window being repainted, what lies wholly outside it is left out. Text
+    // needs a QGuiApplication.
+    void Draw(QPainter& painter, const QRegion& area = QRegion()) const;
     QImage Image() const;
+    // Where this chart looks different from `before` on screen, so that a window that
+    // repaints at every tick sends only that: the bars that moved or changed colour and
+    // the title, or the whole chart when its size, scale or limits moved.
+    QRegion ChangedArea(const SensorChart& before) const;
 
     int Sensors() const { return static_cast<int>(m_rms.size()); }
     bool Fails(int sensor) const { return m_fails[static_cast<size_t>(sensor)]; }
@@ -49,11 +57,14 @@ public:
     double ScaleTop(Row row) const { return row == Row::Rms ? m_rmsTop : m_swingTop; }
 
 private:
-    void DrawRow(QPainter& painter, Row row) const;
+    void Layout();
+    void DrawRow(QPainter& painter, Row row, const QRegion& area) const;
     double Value(Row row, int sensor) const;
     std::optional<double> LimitOf(Row row) const;
     double ScaleStep(Row row) const { return row == Row::Rms ? m_rmsStep : m_swingStep; }
     double Slot() const;
+    bool SameFrame(const SensorChart& other) const;
+    int Failing() const;
 
     QSize m_size;
     int m_scans = 0;

@@ -1,10 +1,12 @@
 #include "render/SensorTrace.h"
 
+#include "render/ChartText.h"
 #include "render/SensorChart.h"
 
 #include <QFont>
 #include <QPainter>
 #include <QPainterPath>
+#include <QLine>
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +37,21 @@ int Deviation(uint8_t sample, uint8_t meanByte) {
 
 SensorTrace::SensorTrace(SensorSamples samples, QSize size)
     : m_s(std::move(samples)), m_size(size) {
+    Layout();
+}
+
+SensorTrace SensorTrace::Resized(QSize size) const {
+    SensorTrace trace = *this;
+    trace.m_size = size;
+    trace.Layout();
+    return trace;
+}
+
+void SensorTrace::Layout() {
+    const QSize size = m_size;
+    m_low = 0;
+    m_high = 1;
+    m_reach = 3;
     const int width = std::max(0, size.width() - kLeft - kRight);
     const int inner = std::max(0, size.height() - kTitle - kGap - kBottom);
     const int lineHeight = m_s.analysed ? inner * 3 / 5 : inner + kGap + kBottom - 16;
@@ -97,7 +114,7 @@ QRect SensorTrace::HistogramBar(int deviation) const {
     return QRect(left, baseline - height, std::max(1, right - left), height);
 }
 
-void SensorTrace::DrawLine(QPainter& painter) const {
+void SensorTrace::DrawLine(QPainter& painter, const QRegion& area) const {
     const QRect plot = m_linePlot;
     const int baseline = plot.y() + plot.height();
     const int range = m_high - m_low;
@@ -106,26 +123,23 @@ void SensorTrace::DrawLine(QPainter& painter) const {
     for (int v = (m_low + step - 1) / step * step; v <= m_high; v += step) {
         const int y = ValueY(v);
         painter.fillRect(QRect(plot.x(), y, plot.width(), 1), kGridColour);
-        painter.drawText(QRect(0, y - 8, kLeft - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::number(v));
+        DrawChartText(painter, QRect(0, y - 8, kLeft - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
+                      QString::number(v), area);
     }
 
     // `shift` moves a label off another one at the same height.
     auto level = [&](double value, const QColor& colour, const QString& name, int shift) {
         painter.setPen(colour);
+        const QRect label = LevelLabelRect(value, shift);
         if (value < m_low || value > m_high) {
-            const bool above = value > m_high;
-            painter.drawText(QRect(plot.x() + plot.width() + 4,
-                                   (above ? plot.y() : plot.y() + plot.height() - 14) + shift,
-                                   kRight - 4, 14),
-                             Qt::AlignLeft | Qt::AlignVCenter,
-                             name + (above ? QStringLiteral(" above") : QStringLiteral(" below")));
+            DrawChartText(
+                painter, label, Qt::AlignLeft | Qt::AlignVCenter,
+                name + (value > m_high ? QStringLiteral(" above") : QStringLiteral(" below")),
+                area);
             return;
         }
-        const int y = ValueY(value);
-        painter.fillRect(QRect(plot.x(), y, plot.width(), 1), colour);
-        painter.drawText(QRect(plot.x() + plot.width() + 4, y - 8 + shift, kRight - 4, 16),
-                         Qt::AlignLeft | Qt::AlignVCenter, name);
+        painter.fillRect(QRect(plot.x(), ValueY(value), plot.width(), 1), colour);
+        DrawChartText(painter, label, Qt::AlignLeft | Qt::AlignVCenter, name, area);
     };
     if (m_s.analysed) {
         const int low = m_s.calibLow;
@@ -138,35 +152,46 @@ void SensorTrace::DrawLine(QPainter& painter) const {
     }
 
     const int n = static_cast<int>(m_s.samples.size());
-    if (n > 0) {
+    if (n > 0 && (area.isEmpty() || area.intersects(m_linePlot.adjusted(-3, -3, 3, 3)))) {
         painter.setPen(QPen(kSampleColour, 1));
         if (n == 1) {
             painter.drawEllipse(SamplePoint(0), 2, 2);
         }
+        // Only the segments in the part being repainted: the rest would be clipped away.
+        std::vector<QLine> segments;
+        segments.reserve(static_cast<size_t>(n));
         for (int j = 1; j < n; ++j) {
-            painter.drawLine(SamplePoint(j - 1), SamplePoint(j));
+            const QLine segment(SamplePoint(j - 1), SamplePoint(j));
+            if (area.isEmpty() ||
+                area.intersects(QRect(segment.p1(), segment.p2()).normalized())) {
+                segments.push_back(segment);
+            }
         }
+        painter.drawLines(segments.data(), static_cast<int>(segments.size()));
     }
     painter.fillRect(QRect(plot.x() - 1, plot.y(), 1, plot.height() + 1), kAxisColour);
     painter.fillRect(QRect(plot.x(), baseline, plot.width(), 1), kAxisColour);
     painter.setPen(kAxisColour);
-    painter.drawText(QRect(plot.x(), baseline + 2, plot.width(), 14), Qt::AlignLeft | Qt::AlignTop,
-                     n == 0 ? QStringLiteral("no scan yet") : QStringLiteral("oldest"));
+    DrawChartText(painter, QRect(plot.x(), baseline + 2, plot.width(), 14),
+                  Qt::AlignLeft | Qt::AlignTop,
+                  n == 0 ? QStringLiteral("no scan yet") : QStringLiteral("oldest"), area);
     if (n > 0) {
-        painter.drawText(QRect(plot.x(), baseline + 2, plot.width(), 14),
-                         Qt::AlignRight | Qt::AlignTop, QStringLiteral("latest (%1 scans)").arg(n));
+        DrawChartText(painter, QRect(plot.x(), baseline + 2, plot.width(), 14),
+                      Qt::AlignRight | Qt::AlignTop, QStringLiteral("latest (%1 scans)").arg(n),
+                      area);
     }
 }
 
-void SensorTrace::DrawHistogram(QPainter& painter) const {
+void SensorTrace::DrawHistogram(QPainter& painter, const QRegion& area) const {
     const QRect plot = m_histPlot;
     const int baseline = plot.y() + plot.height();
     painter.setPen(kAxisColour);
-    painter.drawText(QRect(plot.x(), plot.y() - 16, plot.width(), 14),
-                     Qt::AlignLeft | Qt::AlignBottom,
-                     QStringLiteral("Deviations from the mean byte %1 (largest count %2)")
-                         .arg(static_cast<int>(m_s.meanByte))
-                         .arg(m_largestCount));
+    DrawChartText(painter, QRect(plot.x(), plot.y() - 16, plot.width(), 14),
+                  Qt::AlignLeft | Qt::AlignBottom,
+                  QStringLiteral("Deviations from the mean byte %1 (largest count %2)")
+                      .arg(static_cast<int>(m_s.meanByte))
+                      .arg(m_largestCount),
+                  area);
     const double slot = static_cast<double>(plot.width()) / (2 * m_reach + 1);
     int every = 1;
     for (int candidate : {1, 2, 5, 10, 20, 50}) {
@@ -182,30 +207,113 @@ void SensorTrace::DrawHistogram(QPainter& painter) const {
         }
         if (d % every == 0) {
             const int centre = plot.x() + static_cast<int>((d + m_reach + 0.5) * slot);
-            painter.drawText(QRect(centre - 20, baseline + 2, 40, 14),
-                             Qt::AlignHCenter | Qt::AlignTop,
-                             d > 0 ? QStringLiteral("+%1").arg(d) : QString::number(d));
+            DrawChartText(painter, QRect(centre - 20, baseline + 2, 40, 14),
+                          Qt::AlignHCenter | Qt::AlignTop,
+                          d > 0 ? QStringLiteral("+%1").arg(d) : QString::number(d), area);
         }
     }
     painter.fillRect(QRect(plot.x(), baseline, plot.width(), 1), kAxisColour);
 }
 
-void SensorTrace::Draw(QPainter& painter) const {
+void SensorTrace::Draw(QPainter& painter, const QRegion& area) const {
     painter.save();
     painter.fillRect(QRect(QPoint(0, 0), m_size), Qt::white);
     QFont font = painter.font();
     font.setPixelSize(kFontPixels);
     painter.setFont(font);
     painter.setPen(kAxisColour);
-    painter.drawText(QRect(kLeft, 0, std::max(0, m_size.width() - kLeft), kTitle),
-                     Qt::AlignLeft | Qt::AlignVCenter,
-                     m_s.analysed ? QStringLiteral("Samples over the statistics window")
-                                  : QStringLiteral("Samples (not analysed)"));
-    DrawLine(painter);
+    DrawChartText(painter, QRect(kLeft, 0, std::max(0, m_size.width() - kLeft), kTitle),
+                  Qt::AlignLeft | Qt::AlignVCenter,
+                  m_s.analysed ? QStringLiteral("Samples over the statistics window")
+                               : QStringLiteral("Samples (not analysed)"),
+                  area);
+    DrawLine(painter, area);
     if (m_s.analysed) {
-        DrawHistogram(painter);
+        DrawHistogram(painter, area);
     }
     painter.restore();
+}
+
+bool SensorTrace::SameFrame(const SensorTrace& other) const {
+    return m_size == other.m_size && m_s.analysed == other.m_s.analysed && m_low == other.m_low &&
+           m_high == other.m_high && m_reach == other.m_reach &&
+           m_largestCount == other.m_largestCount && m_s.meanByte == other.m_s.meanByte &&
+           m_s.calibLow == other.m_s.calibLow && m_s.calibHigh == other.m_s.calibHigh;
+}
+
+std::vector<SensorTrace::LineTile> SensorTrace::LineTiles() const {
+    std::vector<LineTile> tiles(static_cast<size_t>(m_linePlot.width() / kLineTile + 1));
+    const int n = static_cast<int>(m_s.samples.size());
+    for (int j = 1; j < n; ++j) {
+        const QPoint p = SamplePoint(j - 1);
+        const QPoint q = SamplePoint(j);
+        const int first = (std::min(p.x(), q.x()) - m_linePlot.x()) / kLineTile;
+        const int last = (std::max(p.x(), q.x()) - m_linePlot.x()) / kLineTile;
+        for (int t = first; t <= last; ++t) {
+            LineTile& tile = tiles[static_cast<size_t>(t)];
+            tile.top = std::min({tile.top, p.y(), q.y()});
+            tile.bottom = std::max({tile.bottom, p.y(), q.y()});
+            for (int v : {p.x(), p.y(), q.x(), q.y()}) {
+                tile.print = tile.print * 1000003u + static_cast<uint32_t>(v);
+            }
+        }
+    }
+    return tiles;
+}
+
+QRect SensorTrace::LevelLabelRect(double value, int shift) const {
+    const QRect plot = m_linePlot;
+    if (value < m_low || value > m_high) {
+        const int y = value > m_high ? plot.y() : plot.y() + plot.height() - 14;
+        return QRect(plot.x() + plot.width() + 4, y + shift, kRight - 4, 14);
+    }
+    return QRect(plot.x() + plot.width() + 4, ValueY(value) - 8 + shift, kRight - 4, 16);
+}
+
+QRegion SensorTrace::ChangedArea(const SensorTrace& before) const {
+    if (!SameFrame(before)) {
+        return QRegion(QRect(QPoint(0, 0), m_size));
+    }
+    QRegion changed;
+    const int n = static_cast<int>(m_s.samples.size());
+    if (n <= 1 || before.m_s.samples.size() <= 1) {
+        // The marker of a single sample, which reaches past the plot's edges.
+        changed += m_linePlot.adjusted(-3, -3, 3, 3);
+    } else if (m_s.samples != before.m_s.samples) {
+        // Where the line moved, tile by tile: the rows it crossed there before and now.
+        const std::vector<LineTile> now = LineTiles();
+        const std::vector<LineTile> then = before.LineTiles();
+        for (size_t t = 0; t < now.size(); ++t) {
+            if (now[t].print != then[t].print) {
+                const int top = std::min(now[t].top, then[t].top);
+                const int bottom = std::max(now[t].bottom, then[t].bottom);
+                changed += QRect(m_linePlot.x() + static_cast<int>(t) * kLineTile, top, kLineTile,
+                                 bottom - top + 1);
+            }
+        }
+    }
+    if (m_s.analysed) {
+        const int y = ValueY(m_s.mean);
+        const int yBefore = before.ValueY(before.m_s.mean);
+        if (y != yBefore) {
+            changed += QRect(m_linePlot.x(), y, m_linePlot.width(), 1);
+            changed += QRect(m_linePlot.x(), yBefore, m_linePlot.width(), 1);
+        }
+        if (y != yBefore || ChartNumber(m_s.mean, 2) != ChartNumber(before.m_s.mean, 2)) {
+            changed += LevelLabelRect(m_s.mean, 0);
+            changed += before.LevelLabelRect(before.m_s.mean, 0);
+        }
+        for (int d = -m_reach; d <= m_reach; ++d) {
+            if (Count(d) != before.Count(d)) {
+                changed += HistogramBar(d).united(before.HistogramBar(d));
+            }
+        }
+    }
+    if (m_s.samples.size() != before.m_s.samples.size()) {
+        changed +=
+            QRect(m_linePlot.x(), m_linePlot.y() + m_linePlot.height() + 2, m_linePlot.width(), 14);
+    }
+    return changed;
 }
 
 QImage SensorTrace::Image() const {

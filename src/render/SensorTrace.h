@@ -3,8 +3,10 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -32,9 +34,17 @@ public:
     static const QColor kHistogramColour;
 
     SensorTrace(SensorSamples samples, QSize size);
+    // The same samples laid out at another size.
+    SensorTrace Resized(QSize size) const;
 
-    void Draw(QPainter& painter) const;
+    // Draws the whole trace onto `painter` over (0, 0) to its size; with an `area`, the
+    // part of a window being repainted, what lies wholly outside it is left out.
+    void Draw(QPainter& painter, const QRegion& area = QRegion()) const;
     QImage Image() const;
+    // Where this trace looks different from `before` on screen, so that a window that
+    // repaints at every tick sends only that: the line, the level labels and the
+    // histogram bars that moved, or everything when the size or a scale moved.
+    QRegion ChangedArea(const SensorTrace& before) const;
 
     QRect LinePlot() const { return m_linePlot; }
     QRect HistogramPlot() const { return m_histPlot; }
@@ -48,8 +58,22 @@ public:
     QRect HistogramBar(int deviation) const;
 
 private:
-    void DrawLine(QPainter& painter) const;
-    void DrawHistogram(QPainter& painter) const;
+    // The line plot's columns are compared kLineTile at a time: where the line crosses
+    // them, from `top` to `bottom`, and a fingerprint of its segments there.
+    static constexpr int kLineTile = 8;
+    struct LineTile {
+        int top = INT_MAX;
+        int bottom = INT_MIN;
+        uint32_t print = 0;
+    };
+    std::vector<LineTile> LineTiles() const;
+    // Where the name of a horizontal line at `value` goes: beside the line, or at the
+    // plot's top or bottom edge for a level off the scale.
+    QRect LevelLabelRect(double value, int shift) const;
+    void Layout();
+    bool SameFrame(const SensorTrace& other) const;
+    void DrawLine(QPainter& painter, const QRegion& area) const;
+    void DrawHistogram(QPainter& painter, const QRegion& area) const;
 
     SensorSamples m_s;
     QSize m_size;

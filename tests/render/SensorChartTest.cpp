@@ -1,4 +1,5 @@
 #include "GermanLocale.h"
+#include "Repainted.h"
 
 #include "render/SensorChart.h"
 
@@ -117,6 +118,39 @@ TEST(SensorChart, WithoutAScanNothingIsRedAndNoSensorIsHit) {
         }
         EXPECT_EQ(chart.SensorAt({size.width() / 2, size.height() / 2}), -1);
     }
+}
+
+TEST(SensorChart, ATickRepaintsOnlyWhatMovedAndTheWindowShowsTheWholeNewChart) {
+    const auto stats = FourSensors();
+    const SensorChart before(*stats, RmsLimit("3"), QSize(600, 400));
+    EXPECT_TRUE(before.ChangedArea(before).isEmpty());
+
+    // Sensor 0 grows past the limit in the next scan; the scale stays.
+    auto next = FourSensors();
+    next->S = 11;
+    next->SensorRms[0] = 3.5f;
+    const SensorChart now(*next, RmsLimit("3"), QSize(600, 400));
+    const QRegion area = now.ChangedArea(before);
+    EXPECT_TRUE(area.contains(now.BarRect(Row::Rms, 0)));
+    EXPECT_TRUE(area.contains(before.BarRect(Row::Rms, 0)));
+    EXPECT_TRUE(area.contains(now.BarRect(Row::Swing, 0))); // red now
+    for (Row row : {Row::Rms, Row::Swing}) {
+        EXPECT_FALSE(area.intersects(now.BarRect(row, 3)));
+    }
+    int pixels = 0;
+    for (const QRect& part : area) {
+        pixels += part.width() * part.height();
+    }
+    EXPECT_LT(pixels, 600 * 400 / 5);
+    EXPECT_EQ(Repainted(before, now), now.Image());
+
+    // A new limit or size moves the frame: everything is repainted.
+    const SensorChart stricter(*next, RmsLimit("2"), QSize(600, 400));
+    EXPECT_EQ(stricter.ChangedArea(now), QRegion(0, 0, 600, 400));
+    EXPECT_EQ(Repainted(now, stricter), stricter.Image());
+    const SensorChart larger = now.Resized(QSize(700, 400));
+    EXPECT_EQ(larger.ChangedArea(now), QRegion(0, 0, 700, 400));
+    EXPECT_EQ(larger.Image(), SensorChart(*next, RmsLimit("3"), QSize(700, 400)).Image());
 }
 
 TEST(SensorChart, NumbersKeepTheirDecimalPointInAGermanLocale) {

@@ -1,3 +1,5 @@
+#include "Repainted.h"
+
 #include "render/SensorTrace.h"
 
 #include <gtest/gtest.h>
@@ -75,4 +77,48 @@ TEST(SensorTrace, ASensorNotAnalysedGetsItsSamplesOnly) {
         EXPECT_NE(c, SensorTrace::kCalibColour) << y;
         EXPECT_NE(c, SensorTrace::kMeanColour) << y;
     }
+}
+
+TEST(SensorTrace, ATickRepaintsOnlyWhatMovedAndTheWindowShowsTheWholeNewTrace) {
+    // A full ring of a noisy sensor: each tick drops the oldest sample and adds one.
+    auto ring = [](int first) {
+        SensorSamples s;
+        for (int j = 0; j < 256; ++j) {
+            s.samples.push_back(static_cast<uint8_t>(120 + (first + j) * 37 % 21));
+        }
+        s.analysed = true;
+        s.mean = 130.2f;
+        s.meanByte = 130;
+        s.calibLow = 20;
+        s.calibHigh = 220;
+        return s;
+    };
+    const QSize size(560, 400);
+    const SensorTrace before(ring(0), size);
+    EXPECT_TRUE(before.ChangedArea(before).isEmpty());
+
+    SensorSamples shifted = ring(1);
+    shifted.mean = 130.25f;
+    const SensorTrace now(shifted, size);
+    const QRegion area = now.ChangedArea(before);
+    EXPECT_FALSE(area.isEmpty());
+    // The scale's numbers stay.
+    EXPECT_FALSE(area.intersects(QRect(0, 0, now.LinePlot().x() - 3, size.height())));
+    EXPECT_EQ(Repainted(before, now), now.Image());
+
+    // A growing window: one more sample, the same scale.
+    SensorSamples fewer = ring(0);
+    fewer.samples.resize(100);
+    SensorSamples more = ring(0);
+    more.samples.resize(101);
+    const SensorTrace growing(fewer, size);
+    const SensorTrace grown(more, size);
+    EXPECT_EQ(Repainted(growing, grown), grown.Image());
+
+    // Another sensor, or a sample past the scale: everything is repainted.
+    SensorSamples louder = shifted;
+    louder.samples.back() = 200;
+    const SensorTrace wider(louder, size);
+    EXPECT_EQ(wider.ChangedArea(now), QRegion(0, 0, size.width(), size.height()));
+    EXPECT_EQ(now.Resized(QSize(600, 420)).Image(), SensorTrace(shifted, QSize(600, 420)).Image());
 }
