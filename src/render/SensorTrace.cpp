@@ -4,9 +4,9 @@
 #include "render/SensorChart.h"
 
 #include <QFont>
+#include <QLine>
 #include <QPainter>
 #include <QPainterPath>
-#include <QLine>
 
 #include <algorithm>
 #include <cmath>
@@ -162,8 +162,7 @@ void SensorTrace::DrawLine(QPainter& painter, const QRegion& area) const {
         segments.reserve(static_cast<size_t>(n));
         for (int j = 1; j < n; ++j) {
             const QLine segment(SamplePoint(j - 1), SamplePoint(j));
-            if (area.isEmpty() ||
-                area.intersects(QRect(segment.p1(), segment.p2()).normalized())) {
+            if (area.isEmpty() || area.intersects(QRect(segment.p1(), segment.p2()).normalized())) {
                 segments.push_back(segment);
             }
         }
