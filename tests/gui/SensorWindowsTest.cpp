@@ -8,6 +8,7 @@
 #include "stats/SensorVerdicts.h"
 #include "stats/StripStats.h"
 
+#include <QClipboard>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -146,6 +147,12 @@ private slots:
         QVERIFY(dlg.FiguresText().endsWith(QStringLiteral("Failed limits: none")));
         Tick(dlg, {});
         QVERIFY(dlg.FiguresText().endsWith(QStringLiteral("Failed limits: no sensor limit set")));
+
+        // The figures are painted, not selectable: Ctrl+C copies them whole.
+        ShowActive(dlg);
+        QGuiApplication::clipboard()->clear();
+        QTest::keySequence(&dlg, QKeySequence::Copy);
+        QCOMPARE(QGuiApplication::clipboard()->text(), dlg.FiguresText());
     }
 
     void samplesRunFromTheOldestScanOnceTheHistoryWrapsAround() {
