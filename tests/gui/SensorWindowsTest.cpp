@@ -9,6 +9,7 @@
 #include "stats/StripStats.h"
 
 #include <QClipboard>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -184,6 +185,47 @@ private slots:
         QTest::mouseClick(&dlg, Qt::RightButton, {},
                           Centre(dlg.Chart().BarRect(SensorChart::Row::Rms, 3)));
         QCOMPARE(chosen.count(), 0);
+    }
+
+    void bothWindowsShowEachTicksWholePictureThoughTheyRepaintOnlyWhatMoved() {
+        ReceiveScans(*m_view, 12, 40, BenchValue);
+        CSensorChartDlg chart;
+        CSensorViewDlg sensor;
+        sensor.SetSensor(5);
+        auto tick = [&] {
+            Tick(sensor, Limits("2", "8"));
+            chart.Update(*m_stats, Limits("2", "8"));
+        };
+        tick();
+        ShowActive(chart);
+        ShowActive(sensor);
+        // What the window system was given, as the offscreen platform keeps it.
+        auto onScreen = [](QWidget& window) {
+            return window.screen()
+                ->grabWindow(window.winId())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        };
+        QWidget* trace = nullptr;
+        for (QWidget* child : sensor.findChildren<QWidget*>()) {
+            if (trace == nullptr || child->height() > trace->height()) {
+                trace = child;
+            }
+        }
+        auto traceShown = [&] { return onScreen(sensor).copy(trace->geometry()); };
+        auto traceDrawn = [&] { return SensorTrace(sensor.Samples(), trace->size()).Image(); };
+
+        QTRY_COMPARE(onScreen(chart), chart.Chart().Image());
+        QTRY_COMPARE(traceShown(), traceDrawn());
+        for (int scan = 40; scan < 46; ++scan) {
+            ReceiveScans(*m_view, 12, 1, [&](int i, int) { return BenchValue(i, scan); });
+            tick();
+            QTRY_COMPARE(onScreen(chart), chart.Chart().Image());
+            QTRY_COMPARE(traceShown(), traceDrawn());
+        }
+        chart.resize(chart.width() + 90, chart.height() + 30);
+        QTRY_COMPARE(onScreen(chart), chart.Chart().Image());
+        QCOMPARE(chart.Chart().Image().size(), chart.size());
     }
 
     void aFailingSensorsBarIsRedInTheChartWindow() {
