@@ -1,4 +1,4 @@
-#include "../core/ExampleTexts.h"
+#include "ExampleTexts.h"
 #include "FrameFixture.h"
 #include "gui/CommandIds.h"
 

@@ -1,5 +1,5 @@
-#include "../core/ReceivedScans.h"
-#include "../core/TestView.h"
+#include "ReceivedScans.h"
+#include "TestView.h"
 #include "gui/SensorChartDlg.h"
 #include "gui/SensorViewDlg.h"
 #include "render/SensorChart.h"
