@@ -1,3 +1,4 @@
+#include "ProcessStateGuard.h"
 #include "ReceivedScans.h"
 #include "TestView.h"
 #include "gui/SensorChartDlg.h"
@@ -12,6 +13,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -46,6 +48,7 @@ class SensorWindowsTest : public QObject {
     Q_OBJECT
 
 private:
+    std::optional<ProcessStateGuard> m_state;
     std::unique_ptr<TestView> m_view;
     std::unique_ptr<StripStatsWorkArea> m_stats;
 
@@ -62,13 +65,14 @@ private:
 
 private slots:
     void init() {
-        ResetProcessState();
+        m_state.emplace();
         m_view = std::make_unique<TestView>();
         m_stats = std::make_unique<StripStatsWorkArea>();
     }
     void cleanup() {
         m_view.reset();
         m_stats.reset();
+        m_state.reset();
     }
 
     void sensorViewTitleFollowsTheSensorItShows() {
