@@ -32,8 +32,6 @@ public:
     int RunTimer(int ticks, const TimerHooks& hooks = {});
     void WaitOnePeriod() const;
 
-    PortDeviceChoice& InPort() { return m_inPort; }
-    PortDeviceChoice& OutPort() { return m_outPort; }
     StripStatsMonitor& Monitor() { return m_monitor; }
 
 protected:

@@ -54,10 +54,6 @@ QIcon AppIcons::ApplicationIcon() {
     return IconOfSizes("application");
 }
 
-QIcon AppIcons::DocumentIcon() {
-    return IconOfSizes("document");
-}
-
 QPixmap AppIcons::ToolbarImage(int commandId) {
     const char* name = ToolbarImageName(commandId);
     if (name == nullptr) {

@@ -9,7 +9,6 @@ constexpr int kToolbarImageWidth = 16;
 constexpr int kToolbarImageHeight = 15;
 
 QIcon ApplicationIcon();
-QIcon DocumentIcon();
 // The 16 x 15 toolbar image of a command: New, Open, Save, Cut, Copy, Paste, Print, About.
 QPixmap ToolbarImage(int commandId);
 } // namespace AppIcons

@@ -26,8 +26,6 @@ public:
     // `error` set, when the bus refuses either.
     bool RegisterAll(QString* error);
 
-    int DocumentCount() const { return static_cast<int>(m_documents.size()); }
-
 public slots:
     QDBusObjectPath CreateInstance();
 

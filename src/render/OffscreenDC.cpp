@@ -137,11 +137,6 @@ void COffscreenDC::SetArea(const QRect& area) {
     }
 }
 
-QColor COffscreenDC::FromColorref(Colorref colour) {
-    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                  static_cast<int>((colour >> 16) & 0xFF));
-}
-
 void COffscreenDC::FillBackground() {
     if (m_direct.bits != nullptr && m_direct.clipIsRect) {
         assert(kBackground.rgb() == 0xFFFFFFFF);

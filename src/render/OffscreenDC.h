@@ -36,8 +36,6 @@ public:
     void Rectangle(const ViewRect& rect) override;
     void TextOut(int x, int y, const char* text, int length) override;
 
-    static QColor FromColorref(Colorref colour);
-
 private:
     // A 32-bit image that the target's raster engine draws into, when the context may
     // write its pixels itself: rectangles are most of the picture, narrow and tall, and
@@ -66,12 +64,12 @@ private:
     void FillRectangleDirectly(const ViewRect& r) const;
 
     QImage m_bitmap;
-    QPainter* m_pTargetDC;
+    QPainter* m_pTargetDC = nullptr;
     QRect m_rect;
-    bool m_bPrinting;
-    bool m_bOffscreen; // drawing goes to m_bitmap, copied to the target at the end
+    bool m_bPrinting = false;
+    bool m_bOffscreen = false; // drawing goes to m_bitmap, copied to the target at the end
     QPainter m_memoryDC;
-    QPainter* m_dc;                    // where drawing goes: m_memoryDC, or the target itself
+    QPainter* m_dc = nullptr;          // where drawing goes: m_memoryDC, or the target itself
     bool m_narrowed = false;           // SetArea was called
     bool m_painterReady = false;       // PreparePainter has set up the target's painter
     bool m_painterClipPending = false; // which is not clipped to m_rect yet

@@ -68,11 +68,6 @@ bool JackMidiReceiver::ConnectFrom(const std::string& source) {
     return port != nullptr && jack_connect(m_client, source.c_str(), jack_port_name(port)) == 0;
 }
 
-std::string JackMidiReceiver::PortName() const {
-    const jack_port_t* port = m_port.load();
-    return port != nullptr ? jack_port_name(port) : "";
-}
-
 void JackMidiReceiver::UnregisterPort() {
     jack_port_t* port = m_port.exchange(nullptr);
     if (port == nullptr) {

@@ -33,8 +33,6 @@ public:
     bool RegisterPort(const std::string& portName);
     // Connects `source` to the registered port; false when it is gone or refused.
     bool ConnectFrom(const std::string& source);
-    // The port's full name ("client:port"), empty while none is registered.
-    std::string PortName() const;
     // Stops the handler calls for the port, waiting for one still running, and removes
     // the port with its connections.
     void UnregisterPort();

@@ -17,8 +17,8 @@ namespace {
 constexpr const char* kApiVariable = "WINTESSELTEST_MIDI_API";
 constexpr auto kJackProbeLimit = std::chrono::seconds(3);
 
-void Quiet(const char*) {}
-void PrintJackError(const char* message) {
+void Quiet(const char*) noexcept {}
+void PrintJackError(const char* message) noexcept {
     std::fprintf(stderr, "JACK: %s\n", message);
 }
 

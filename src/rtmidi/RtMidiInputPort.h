@@ -63,7 +63,8 @@ private:
     void Receive(const unsigned char* bytes, size_t size);
     void ReceiveSysex(const unsigned char* bytes, size_t size);
     void Deliver(uint32_t message, uintptr_t dwParam1);
-    // Waits, bounded, until RtMidi is out of the receive callback.
+    // Waits until RtMidi is out of the receive callback, with no deadline: however long
+    // a callback in flight takes.
     void WaitUntilIdle() const;
     // Delivers an event of the port's own from a thread that is not the caller's.
     void DeliverFromDriverSide(uint32_t message, MidiHeader* const* headers, int count);

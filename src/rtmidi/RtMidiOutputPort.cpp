@@ -22,7 +22,6 @@ MidiResult RtMidiOutputPort::Open(MidiHandle* handle, MidiHandle newHandle, unsi
         }
         m_out->setErrorCallback(OnError, this);
     }
-    m_failed = false;
     if (index >= m_out->getPortCount() || m_out->getPortName(index) != expectedName) {
         return MidiResult::NoDevice;
     }

@@ -21,7 +21,6 @@ public:
 
     MidiServices& Services() { return m_composite; }
     SimulatorServices& Simulator() { return m_simulator; }
-    RtMidiServices& Real() { return m_real; }
     // Why no real device is listed, for a note; empty when the MIDI system was reached.
     std::string UnavailableReason() const { return m_real.UnavailableReason(); }
 

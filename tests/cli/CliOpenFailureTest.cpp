@@ -1,3 +1,4 @@
+#include "ProcessStateGuard.h"
 #include "ScriptedMidiServices.h"
 #include "cli/Commands.h"
 #include "cli/Messages.h"
@@ -26,12 +27,13 @@ struct Result {
 };
 
 Result ScanOn(ScriptedMidiServices& services, const CliArguments& arguments) {
+    // The scan installs the services itself; they must not outlive this call.
+    const ProcessStateGuard state;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const ExitStatus status = RunScanOn(services, "", arguments);
     Result result{status, testing::internal::GetCapturedStdout(),
                   testing::internal::GetCapturedStderr()};
-    SetMidiServices(nullptr);
     return result;
 }
 

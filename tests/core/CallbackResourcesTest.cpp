@@ -4,6 +4,7 @@
 // the callback.
 
 #include "MidiTestSupport.h"
+#include "ProcessStateGuard.h"
 #include "ScriptedMidiServices.h"
 #include "ports/CompositeMidiServices.h"
 #include "ports/SendLongMessage.h"
@@ -135,19 +136,13 @@ private:
 class CallbackResources : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetProcessState();
-        ResetMidiPortLayer();
         view.m_pInPortDlg = &inDialog;
         view.m_pOutPortDlg = &outDialog;
         g_allocations = 0;
         g_locks = 0;
         g_callbacks = 0;
     }
-    void TearDown() override {
-        view.ClosePortsAtShutdown();
-        SetMidiServices(nullptr);
-        ResetMidiPortLayer();
-    }
+    void TearDown() override { view.ClosePortsAtShutdown(); }
 
     ScriptedMidiServices scripted;
     SimulatorServices simulator;
@@ -157,6 +152,9 @@ protected:
     PortDeviceChoice inDialog;
     PortDeviceChoice outDialog;
     TestView view;
+    // Last: made after the view, so its welcome lines are gone; the services each test
+    // installs leave with it, before they go.
+    ProcessStateGuard state;
 };
 
 TEST_F(CallbackResources, TheCountersSeeAllocationsAndLocksOnAMarkedThread) {

@@ -1,4 +1,5 @@
 #include "ports/DeviceLookup.h"
+#include "ProcessStateGuard.h"
 #include "ScriptedMidiServices.h"
 
 #include <gtest/gtest.h>
@@ -23,10 +24,9 @@ TEST(DeviceLookup, OtherTextMatchesEveryNameContainingItWhateverTheCase) {
 
 TEST(DeviceLookup, NamesComeFromTheCurrentServicesInDeviceOrder) {
     ScriptedMidiServices services({"In A", "In B"}, {"Out A"});
-    SetMidiServices(&services);
+    const ProcessStateGuard state(&services);
     EXPECT_EQ(InputDeviceNames(), (std::vector<std::string>{"In A", "In B"}));
     EXPECT_EQ(OutputDeviceNames(), std::vector<std::string>{"Out A"});
-    SetMidiServices(nullptr);
 }
 
 } // namespace

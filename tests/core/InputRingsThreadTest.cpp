@@ -1,3 +1,4 @@
+#include "ProcessStateGuard.h"
 #include "TestView.h"
 #include "ports/InputRings.h"
 #include "ports/MidiMessageKinds.h"
@@ -48,7 +49,7 @@ uint32_t ReadAvailable(uint32_t expectedNext, uint32_t& errors) {
 }
 
 TEST(InputRingsThreads, AWriterAtFullSpeedLosesNothingThatFoundRoomAndKeepsTheOrder) {
-    ResetProcessState();
+    ProcessStateGuard state;
     constexpr uint32_t kEvents = 20000;
     std::atomic<uint32_t> refused{0};
 
@@ -77,7 +78,7 @@ TEST(InputRingsThreads, AWriterAtFullSpeedLosesNothingThatFoundRoomAndKeepsTheOr
 }
 
 TEST(InputRingsThreads, AReaderThatLagsFindsEveryEventThatFitAndExactLossCounts) {
-    ResetProcessState();
+    ProcessStateGuard state;
     // 600 events of 10 bytes: the event ring (512) fills before the byte ring (8192).
     constexpr uint32_t kEvents = 600;
     constexpr uint32_t kBytes = 10;
@@ -101,7 +102,7 @@ TEST(InputRingsThreads, AReaderThatLagsFindsEveryEventThatFitAndExactLossCounts)
 }
 
 TEST(InputRingsThreads, WhenTheByteRingIsFullALongerEventIsDroppedWholeAndAShortOneStillFits) {
-    ResetProcessState();
+    ProcessStateGuard state;
     std::vector<uint8_t> bytes(500, 0x55);
     std::thread writer([&] {
         for (int i = 0; i < 16; ++i) { // 8000 of 8192 bytes

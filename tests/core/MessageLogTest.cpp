@@ -1,4 +1,5 @@
 #include "MidiTestSupport.h"
+#include "ProcessStateGuard.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,7 @@ namespace {
 
 class MessageLogTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProcessState(); }
-    void TearDown() override { MessageLog.SetObserver(nullptr); }
+    ProcessStateGuard state;
 };
 
 TEST_F(MessageLogTest, AppendFormatsWhileAppendTextKeepsPercentSigns) {

@@ -1,3 +1,4 @@
+#include "ProcessStateGuard.h"
 #include "RecordingCanvas.h"
 #include "TestView.h"
 
@@ -78,7 +79,7 @@ bool Inside(int x, int y, const std::vector<ViewRect>& areas) {
 
 class PictureRecordTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProcessState(); }
+    ProcessStateGuard state;
 };
 
 TEST_F(PictureRecordTest, ReplayOverTheWholePictureMakesEveryCallInItsOrder) {

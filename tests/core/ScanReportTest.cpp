@@ -1,5 +1,6 @@
 #include "stats/ScanReport.h"
 #include "ExampleTexts.h"
+#include "ProcessStateGuard.h"
 #include "ReceivedScans.h"
 #include "TestView.h"
 #include "stats/LengthPrefixedString.h"
@@ -41,13 +42,9 @@ protected:
 
 class ScanReportTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetProcessState();
-        ResetStripStatsWork();
-    }
-
     TimerWatchView view;
     StripStatsMonitor monitor{&view};
+    ProcessStateGuard state; // last, so the view's welcome lines go too
 };
 
 TEST_F(ScanReportTest, WithoutScansItHoldsTheInstructionsIn267FileBytes) {

@@ -1,6 +1,7 @@
 #include "stats/StripStatsMonitor.h"
 #include "ExampleTexts.h"
 #include "GermanLocale.h"
+#include "ProcessStateGuard.h"
 #include "ReceivedScans.h"
 #include "TestView.h"
 #include "stats/ScanReport.h"
@@ -20,13 +21,9 @@ using Fields = LabelledFieldList;
 
 class StripStatsMonitorTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetProcessState();
-        ResetStripStatsWork();
-    }
-
     TestView view;
     StripStatsMonitor monitor{&view};
+    ProcessStateGuard state; // last, so the view's welcome lines go too
 };
 
 // The whole process in the German locale, as a Qt application object leaves it on a

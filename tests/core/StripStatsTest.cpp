@@ -1,4 +1,5 @@
 #include "stats/StripStats.h"
+#include "ProcessStateGuard.h"
 #include "ReceivedScans.h"
 #include "TestView.h"
 #include "stats/LimitVerdict.h"
@@ -16,15 +17,12 @@ namespace {
 
 class StripStatsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetProcessState();
-        ResetStripStatsWork();
-        StatsView = &view;
-    }
+    void SetUp() override { StatsView = &view; }
     void TearDown() override { StatsView = nullptr; }
 
     TestView view;
     const StripStatsWorkArea& w = StripStatsWork;
+    ProcessStateGuard state; // last, so the view's welcome lines go too
 };
 
 std::vector<int> NonZeroHistogram(const StripStatsWorkArea& w) {

@@ -1,3 +1,4 @@
+#include "ProcessStateGuard.h"
 #include "RecordingCanvas.h"
 #include "TestView.h"
 
@@ -29,7 +30,7 @@ std::vector<DrawnText> BandOf(const std::vector<std::string>& slots) {
 
 class ViewPainterTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProcessState(); }
+    ProcessStateGuard state;
 };
 
 TEST_F(ViewPainterTest, StartUpPictureShowsTheWelcomeLinesAndFlatBarsForNinetyThreeSensors) {
@@ -95,7 +96,7 @@ struct MarkerCase {
 
 class MarkerPosition : public ::testing::TestWithParam<MarkerCase> {
 protected:
-    void SetUp() override { ResetProcessState(); }
+    ProcessStateGuard state;
 };
 
 TEST_P(MarkerPosition, MarkerOfTheOnlySensorSpansTheExpectedRows) {
@@ -142,7 +143,7 @@ struct StripCase {
 
 class StripLength : public ::testing::TestWithParam<StripCase> {
 protected:
-    void SetUp() override { ResetProcessState(); }
+    ProcessStateGuard state;
 };
 
 TEST_P(StripLength, DrawsFiveRectanglesForEachSensorOfTheStrip) {

@@ -1,5 +1,6 @@
-#include "../core/ExampleTexts.h"
+#include "ExampleTexts.h"
 #include "FrameFixture.h"
+#include "ProcessStateGuard.h"
 #include "gui/CommandIds.h"
 
 #include "ScriptedMidiServices.h"
@@ -182,7 +183,7 @@ private slots:
 
     void newAndOpenLeaveStateLogAndOpenPortsAlone() {
         ScriptedMidiServices devices({"In A"}, {"Out A"});
-        SetMidiServices(&devices);
+        const ProcessStateGuard state(&devices);
         {
             FrameFixture f;
             f.View().m_pInPortDlg->m_nDevice = 0;
@@ -205,8 +206,6 @@ private slots:
             QCOMPARE(f.View().m_bOutOpen, 1);
             QVERIFY(devices.InputOpen());
         }
-        SetMidiServices(nullptr);
-        ResetMidiPortLayer();
     }
 
     void saveAsStartsInTheDocumentsFolderWithItsName() {

@@ -2,8 +2,8 @@
 // keep their decimal points, while the rest of the process follows the locale. A
 // program of its own, because the locale has to be in the environment before the
 // application object is made, as it is for a user's start.
-#include "../core/ExampleTexts.h"
-#include "../core/GermanLocale.h"
+#include "ExampleTexts.h"
+#include "GermanLocale.h"
 #include "gui/CommandIds.h"
 #include "gui/MainFrame.h"
 #include "gui/StripStatsDlg.h"

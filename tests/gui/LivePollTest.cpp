@@ -1,4 +1,5 @@
 #include "FrameFixture.h"
+#include "ProcessStateGuard.h"
 #include "decoder/SysexDecoderState.h"
 #include "gui/CommandIds.h"
 #include "gui/DemoStart.h"
@@ -13,6 +14,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -24,6 +26,7 @@ constexpr uint8_t kCommand2ARequest[] = {0xF0, 0x09, 0x2A, 0xF7};
 struct SimulatorFixture {
     SimulatorOptions options;
     std::unique_ptr<SimulatorServices> simulator;
+    std::optional<ProcessStateGuard> state;
     std::unique_ptr<FrameFixture> f;
 
     explicit SimulatorFixture(std::vector<SensorFault> faults = {}, bool still = false) {
@@ -31,14 +34,8 @@ struct SimulatorFixture {
         options.faults = std::move(faults);
         options.still = still;
         simulator = std::make_unique<SimulatorServices>(options);
-        SetMidiServices(simulator.get());
-        ResetSysexDecoder();
+        state.emplace(simulator.get());
         f = std::make_unique<FrameFixture>();
-    }
-    ~SimulatorFixture() {
-        f.reset();
-        SetMidiServices(nullptr);
-        ResetMidiPortLayer();
     }
     CWinTesselTestView& View() { return f->View(); }
 };

@@ -1,4 +1,5 @@
 #include "FrameFixture.h"
+#include "ProcessStateGuard.h"
 #include "ScriptedMidiServices.h"
 #include "gui/CommandIds.h"
 #include "gui/MidiPortDlg.h"
@@ -37,17 +38,9 @@ struct PortFixture {
     std::unique_ptr<ScriptedMidiServices> services =
         std::make_unique<ScriptedMidiServices>(std::vector<std::string>{"In A", "In B", "In C"},
                                                std::vector<std::string>{"Out A", "Out B"});
-    std::unique_ptr<FrameFixture> f;
-
-    PortFixture() {
-        SetMidiServices(services.get());
-        f = std::make_unique<FrameFixture>();
-    }
-    ~PortFixture() {
-        f.reset();
-        SetMidiServices(nullptr);
-        ResetMidiPortLayer();
-    }
+    ProcessStateGuard state{services.get()};
+    // Goes before the guard takes the services out.
+    std::unique_ptr<FrameFixture> f = std::make_unique<FrameFixture>();
     CMidiPortDlg& In() { return *static_cast<CMidiPortDlg*>(f->View().m_pInPortDlg); }
     CMidiPortDlg& Out() { return *static_cast<CMidiPortDlg*>(f->View().m_pOutPortDlg); }
     void ShowIn() { Show(CommandId::MidiInPortSelect, In()); }

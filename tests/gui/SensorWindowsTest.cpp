@@ -1,5 +1,6 @@
-#include "../core/ReceivedScans.h"
-#include "../core/TestView.h"
+#include "ProcessStateGuard.h"
+#include "ReceivedScans.h"
+#include "TestView.h"
 #include "gui/SensorChartDlg.h"
 #include "gui/SensorViewDlg.h"
 #include "render/SensorChart.h"
@@ -14,6 +15,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -48,6 +50,7 @@ class SensorWindowsTest : public QObject {
     Q_OBJECT
 
 private:
+    std::optional<ProcessStateGuard> m_state;
     std::unique_ptr<TestView> m_view;
     std::unique_ptr<StripStatsWorkArea> m_stats;
 
@@ -64,13 +67,14 @@ private:
 
 private slots:
     void init() {
-        ResetProcessState();
+        m_state.emplace();
         m_view = std::make_unique<TestView>();
         m_stats = std::make_unique<StripStatsWorkArea>();
     }
     void cleanup() {
         m_view.reset();
         m_stats.reset();
+        m_state.reset();
     }
 
     void sensorViewTitleFollowsTheSensorItShows() {

@@ -3,6 +3,7 @@
 
 #include "JackServerProcess.h"
 #include "MidiTestSupport.h"
+#include "ProcessStateGuard.h"
 #include "Qz4SimProcess.h"
 #include "rtmidi/SystemMidiServices.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,19 +26,18 @@ class DeviceLoss : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(jackd.Running());
-        ResetProcessState();
-        ResetMidiPortLayer();
         StartQz4sim();
         system = std::make_unique<SystemMidiServices>(SimulatorOptions{}, "jack");
-        SetMidiServices(&system->Services());
+        state.emplace(&system->Services());
         view.m_pInPortDlg = &inDialog;
         view.m_pOutPortDlg = &outDialog;
     }
     void TearDown() override {
         view.ClosePortsAtShutdown();
-        SetMidiServices(nullptr);
+        // The system takes its services out as it goes; what its closing left in the port
+        // layer goes with the guard after it.
         system.reset();
-        ResetMidiPortLayer();
+        state.reset();
     }
 
     void StartQz4sim() {
@@ -111,6 +112,7 @@ protected:
     JackServerProcess jackd{"wt-loss-" + std::to_string(getpid())};
     std::unique_ptr<Qz4SimProcess> qz4sim;
     std::unique_ptr<SystemMidiServices> system;
+    std::optional<ProcessStateGuard> state;
     PortDeviceChoice inDialog;
     PortDeviceChoice outDialog;
     TestView view;

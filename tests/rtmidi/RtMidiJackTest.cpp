@@ -2,6 +2,7 @@
 // tests/jack/with-jackd.sh, and qz4sim in a second process as the QZ4.
 
 #include "MidiTestSupport.h"
+#include "ProcessStateGuard.h"
 #include "Qz4SimProcess.h"
 #include "ports/CompositeMidiServices.h"
 #include "ports/MidiMessageKinds.h"
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,17 +58,14 @@ protected:
     void SetUp() override {
         ASSERT_NE(std::getenv("JACK_DEFAULT_SERVER"), nullptr)
             << "run through tests/jack/with-jackd.sh";
-        ResetProcessState();
-        ResetMidiPortLayer();
         ASSERT_TRUE(services.Reachable()) << services.UnavailableReason();
-        SetMidiServices(&services);
+        state.emplace(&services);
         view.m_pInPortDlg = &inDialog;
         view.m_pOutPortDlg = &outDialog;
     }
     void TearDown() override {
         view.ClosePortsAtShutdown();
-        SetMidiServices(nullptr);
-        ResetMidiPortLayer();
+        state.reset();
     }
 
     // Lists the devices and chooses qz4sim's ports in both dialogs.
@@ -82,6 +81,7 @@ protected:
     }
 
     RtMidiServices services{"jack"};
+    std::optional<ProcessStateGuard> state;
     PortDeviceChoice inDialog;
     PortDeviceChoice outDialog;
     TestView view;

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-MessageLogTable MessageLog;
+constinit MessageLogTable MessageLog;
 
 char* MessageLogTable::BeginLine() {
     NotifyNewest();

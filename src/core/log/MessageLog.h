@@ -10,6 +10,8 @@ class MessageLogTable {
 public:
     static constexpr int kLines = 512;
     static constexpr int kLineBytes = 512;
+    // An entry is a line's number masked with kLines - 1.
+    static_assert((kLines & (kLines - 1)) == 0, "kLines must be a power of two");
 
     // Told of every line as soon as it is complete: a line at once, a two-piece line
     // once its second piece is written. A first piece that never gets its second is
@@ -20,8 +22,8 @@ public:
         virtual void OnLineCompleted(const char* text) = 0;
     };
 
-    char LogLines[kLines][kLineBytes];
-    int32_t LogCount;
+    char LogLines[kLines][kLineBytes] = {};
+    int32_t LogCount = 0;
 
     // printf-style; the result is cut to 511 characters.
     void Append(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -45,8 +47,8 @@ private:
     void AppendFormatted(bool complete, const char* format, va_list args);
     void NotifyNewest();
 
-    LineObserver* m_observer;
-    int32_t m_reported; // lines up to here have been reported to the observer
+    LineObserver* m_observer = nullptr;
+    int32_t m_reported = 0; // lines up to here have been reported to the observer
 };
 
 // The one Message log of the process, zero at start.

@@ -14,6 +14,11 @@ static_assert(std::atomic<int32_t>::is_always_lock_free);
 
 constexpr uint32_t kInputByteRingSize = 8192;
 constexpr uint32_t kCallbackEventRingSize = 512;
+// A position in a ring is its free-running count masked with the size less one.
+static_assert((kInputByteRingSize & (kInputByteRingSize - 1)) == 0,
+              "kInputByteRingSize must be a power of two");
+static_assert((kCallbackEventRingSize & (kCallbackEventRingSize - 1)) == 0,
+              "kCallbackEventRingSize must be a power of two");
 
 // One call of the input callback, as the driver made it.
 struct CallbackEvent {

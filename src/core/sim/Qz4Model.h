@@ -55,14 +55,14 @@ private:
     std::vector<uint8_t> SetupTextPacket() const;
     std::vector<uint8_t> SetupInformationPacket() const;
 
-    int m_sensors;
-    uint64_t m_random;
-    bool m_still;
+    int m_sensors = 0;
+    uint64_t m_random = 0;
+    bool m_still = false;
     std::vector<PlayedFault> m_faults;
     int m_step = 0;
     std::vector<uint8_t> m_low; // per sensor, at least kCalibratedSensors of them
     std::vector<uint8_t> m_high;
     std::vector<uint8_t> m_rest;
     std::vector<Key> m_keys;
-    char m_setupText[96];
+    char m_setupText[96] = {};
 };

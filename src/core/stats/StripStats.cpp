@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-StripStatsWorkArea StripStatsWork;
+constinit StripStatsWorkArea StripStatsWork;
 
 int32_t StripStatsWorkArea::ThreeOrMoreCount() const {
     int32_t count = 0;

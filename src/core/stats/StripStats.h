@@ -11,26 +11,26 @@ struct StripStatsWorkArea {
     static constexpr int kMaxSensors = 88;
     static constexpr int kMaxScans = 256;
 
-    int32_t N; // sensors analysed
-    int32_t S; // scans analysed
-    uint8_t StatsWindow[kMaxSensors][kMaxScans];
-    float SensorMean[kMaxSensors];
-    uint8_t SensorMeanByte[kMaxSensors]; // the reference of every deviation
-    uint8_t SensorMax[kMaxSensors];
-    uint8_t SensorMin[kMaxSensors];
-    float SensorSumSq[kMaxSensors];
-    float SensorRms[kMaxSensors];
+    int32_t N = 0; // sensors analysed
+    int32_t S = 0; // scans analysed
+    uint8_t StatsWindow[kMaxSensors][kMaxScans] = {};
+    float SensorMean[kMaxSensors] = {};
+    uint8_t SensorMeanByte[kMaxSensors] = {}; // the reference of every deviation
+    uint8_t SensorMax[kMaxSensors] = {};
+    uint8_t SensorMin[kMaxSensors] = {};
+    float SensorSumSq[kMaxSensors] = {};
+    float SensorRms[kMaxSensors] = {};
     // Indexed by the deviation as an unsigned byte: 1..127 positive, 255..128 is -1..-128.
-    int32_t DeviationHist[256];
-    float RmsSquareSum;
-    float MeanTotal;
+    int32_t DeviationHist[256] = {};
+    float RmsSquareSum = 0.0f;
+    float MeanTotal = 0.0f;
 
-    int32_t MaxSwing;
-    int32_t MaxPosDeviation;
-    int32_t MaxNegDeviation;
-    float AvgDeviation;
-    float MeanAll;
-    int32_t TotalSamples; // N x S
+    int32_t MaxSwing = 0;
+    int32_t MaxPosDeviation = 0;
+    int32_t MaxNegDeviation = 0;
+    float AvgDeviation = 0.0f;
+    float MeanAll = 0.0f;
+    int32_t TotalSamples = 0; // N x S
 
     int32_t DeadOnCount() const { return DeviationHist[0]; }
     int32_t PlusOneCount() const { return DeviationHist[1]; }

@@ -26,11 +26,3 @@ protected:
     void PlatformKillTimer(uint32_t timerId) override { killedTimers.push_back(timerId); }
     void InvalidateView() override { ++invalidations; }
 };
-
-// Gives each test the process state a fresh program starts with.
-inline void ResetProcessState() {
-    MessageLog.SetObserver(nullptr);
-    MessageLog.Clear();
-    ResetInputRings();
-    ResetSysexDecoder();
-}

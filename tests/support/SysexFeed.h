@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProcessStateGuard.h"
 #include "TestView.h"
 #include "log/MessageLog.h"
 #include "ports/InputRings.h"
@@ -94,7 +95,6 @@ inline Bytes SetupInformationFrame(const std::vector<int>& words) {
 class SysexDecoderFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetProcessState();
         view = std::make_unique<TestView>();
         firstLine = MessageLog.LogCount;
     }
@@ -120,4 +120,5 @@ protected:
 
     std::unique_ptr<TestView> view;
     int32_t firstLine = 0;
+    ProcessStateGuard state; // made before SetUp makes the view, gone before it goes
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProcessStateGuard.h"
 #include "TestView.h"
 #include "log/MessageLog.h"
 #include "ports/InputRings.h"
@@ -79,17 +80,10 @@ template <typename Services> MidiServices& Installed(Services& services) {
 template <typename Services> class PortLayerFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetProcessState();
-        ResetMidiPortLayer();
-        SetMidiServices(&Installed(services));
         view.m_pInPortDlg = &inDialog;
         view.m_pOutPortDlg = &outDialog;
     }
-    void TearDown() override {
-        view.ClosePortsAtShutdown();
-        SetMidiServices(nullptr);
-        ResetMidiPortLayer();
-    }
+    void TearDown() override { view.ClosePortsAtShutdown(); }
 
     int OpenInput(int device) {
         inDialog.m_nDevice = device;
@@ -104,4 +98,7 @@ protected:
     PortDeviceChoice inDialog;
     PortDeviceChoice outDialog;
     TestView view;
+    // Last: made after the view, so the view's welcome lines are gone before a test
+    // starts; gone before the view, as the services must be.
+    ProcessStateGuard state{&Installed(services)};
 };

@@ -37,8 +37,3 @@ void ReceiveScans(ScannerView& view, int sensors, int scans, Value value) {
         ReceiveScan(view, values);
     }
 }
-
-// A program start's work area, so no test sees another's results.
-inline void ResetStripStatsWork() {
-    StripStatsWork = StripStatsWorkArea{};
-}
