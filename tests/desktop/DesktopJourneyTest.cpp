@@ -318,6 +318,18 @@ private:
     QString m_errors;
 };
 
+// Ends the program as a user does, with Alt+F4 on its frame; true when it ended normally
+// with status 0.
+bool CloseWithAltF4(Program& program, const QString& frame) {
+    Xdotool({"windowactivate", "--sync", frame});
+    if (!WaitUntilActive(frame)) {
+        return false;
+    }
+    Keys({"alt+F4"});
+    return program.WaitForExit() && program.ExitStatus() == QProcess::NormalExit &&
+           program.ExitCode() == 0;
+}
+
 // A port dialog's geometry, from its template in dialog units.
 struct PortDialogLayout {
     DialogUnits units{DialogUnits::TemplateFont()};
@@ -557,12 +569,7 @@ private slots:
         WaitForStill(outDialog);
         Shot(QStringLiteral("09a-closing-with-the-output-dialog-shown"));
         const int beforeExit = program.Lines().size();
-        Xdotool({"windowactivate", "--sync", frame});
-        QVERIFY(WaitUntilActive(frame));
-        Keys({"alt+F4"});
-        QVERIFY(program.WaitForExit());
-        QCOMPARE(program.ExitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.ExitCode(), 0);
+        QVERIFY(CloseWithAltF4(program, frame));
         QStringList portLines;
         for (const QString& line : program.Lines().mid(beforeExit)) {
             if (line.startsWith(QLatin1String("In ")) || line.startsWith(QLatin1String("Out "))) {
@@ -636,12 +643,7 @@ private slots:
         QVERIFY(!WaitForWindow(QStringLiteral("Sensor %1").arg(kFaulty)).isEmpty());
         Shot(QStringLiteral("11-sensor-chart"));
 
-        Xdotool({"windowactivate", "--sync", frame});
-        QVERIFY(WaitUntilActive(frame));
-        Keys({"alt+F4"});
-        QVERIFY(program.WaitForExit());
-        QCOMPARE(program.ExitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.ExitCode(), 0);
+        QVERIFY(CloseWithAltF4(program, frame));
     }
 
     void aFileThatCannotBeOpenedIsShownInAMessageBox() {
