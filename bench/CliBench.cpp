@@ -1,5 +1,5 @@
+#include "cli/Commands.h"
 #include "cli/HeadlessView.h"
-#include "cli/ReceivedBytesFeed.h"
 #include "decoder/SysexDecoderState.h"
 #include "log/MessageLog.h"
 #include "ports/InputRings.h"

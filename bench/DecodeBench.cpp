@@ -6,8 +6,8 @@
 #include "decoder/SysexDecoderState.h"
 #include "log/MessageLog.h"
 #include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
 #include "scanner/ScannerView.h"
+#include "services/MidiServices.h"
 
 #include <alsa/asoundlib.h>
 #include <benchmark/benchmark.h>

@@ -4,12 +4,11 @@
 
 #include "BenchView.h"
 #include "log/MessageLog.h"
-#include "ports/HeaderQueue.h"
 #include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
 #include "ports/MidiPortLayer.h"
-#include "ports/MidiServices.h"
 #include "scanner/ScannerView.h"
+#include "services/HeaderQueue.h"
+#include "services/MidiServices.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 #include "log/MessageLog.h"
 #include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
 #include "render/ShownPicture.h"
 #include "render/ViewRendering.h"
 #include "scanner/ScannerView.h"
+#include "services/MidiServices.h"
 #include "sim/Qz4Model.h"
 
 #include <benchmark/benchmark.h>

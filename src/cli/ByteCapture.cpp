@@ -1,6 +1,6 @@
 #include "cli/ByteCapture.h"
 
-#include "decoder/ConsumedBytes.h"
+#include "decoder/SysexFraming.h"
 
 ByteCapture::ByteCapture() {
     SetConsumedBytesSink(Append, this);

@@ -2,13 +2,27 @@
 #include "cli/HeadlessView.h"
 #include "cli/LogCollector.h"
 #include "cli/Messages.h"
-#include "cli/ReceivedBytesFeed.h"
 #include "cli/SessionOutput.h"
 #include "files/InputFile.h"
+#include "ports/InputRings.h"
 #include "ports/MidiPortLayer.h"
+#include "scanner/ScannerView.h"
+#include "services/MidiServices.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string_view>
+
+void FeedReceivedBytes(ScannerView& view, std::string_view bytes) {
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    for (size_t at = 0; at < bytes.size(); at += kInputBufferBytes) {
+        const auto count =
+            static_cast<uint32_t>(std::min<size_t>(kInputBufferBytes, bytes.size() - at));
+        // The rings were drained after the last event, so there is room.
+        RecordInputEvent(CallbackEvent{0, count, kMimLongData, 0, 0}, data + at, count);
+        view.ProcessMidiInput();
+    }
+}
 
 ExitStatus RunDecode(const CliArguments& arguments) {
     OutputRequest request;

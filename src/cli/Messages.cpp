@@ -1,6 +1,6 @@
 #include "cli/Messages.h"
 
-#include "ports/DeviceLookup.h"
+#include "services/DeviceLookup.h"
 
 #include <cstdio>
 

@@ -7,14 +7,24 @@
 #include "cli/SessionOutput.h"
 #include "cli/Signals.h"
 #include "decoder/SysexDecoderState.h"
-#include "ports/DeviceLookup.h"
+#include "rtmidi/RtMidiApi.h"
 #include "rtmidi/SystemMidiServices.h"
 #include "scanner/SessionPorts.h"
+#include "services/DeviceLookup.h"
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <optional>
+
+bool MidiApiVariableValid() {
+    std::string error;
+    if (!CandidateMidiApis({}, &error).empty()) {
+        return true;
+    }
+    PrintError(error);
+    return false;
+}
 
 namespace {
 

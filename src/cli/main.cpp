@@ -8,6 +8,9 @@
 #include "cli/Signals.h"
 #include "cli/StandardOutput.h"
 #include "files/StandardDescriptors.h"
+#include "rtmidi/SystemMidiServices.h"
+#include "services/DeviceLookup.h"
+#include "services/MidiServices.h"
 
 #include <cerrno>
 #include <csignal>
@@ -16,6 +19,20 @@
 #include <vector>
 
 namespace {
+
+ExitStatus RunPorts() {
+    if (!MidiApiVariableValid()) {
+        return ExitStatus::Usage;
+    }
+    SystemMidiServices system;
+    SetMidiServices(&system.Services());
+    const std::string list = DeviceListText(InputDeviceNames(), OutputDeviceNames());
+    PrintOut(list);
+    if (!system.UnavailableReason().empty()) {
+        PrintNote(system.UnavailableReason() + "; only the QZ4 Simulator is listed");
+    }
+    return ExitStatus::Success;
+}
 
 ExitStatus Run(const CliArguments& arguments) {
     if (arguments.help) {

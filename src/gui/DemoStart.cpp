@@ -1,8 +1,8 @@
 #include "gui/DemoStart.h"
 
 #include "gui/WinTesselTestView.h"
-#include "ports/DeviceLookup.h"
 #include "scanner/SessionPorts.h"
+#include "services/DeviceLookup.h"
 
 bool StartDemo(CWinTesselTestView& view, QString* error) {
     const std::vector<std::string> inputs = InputDeviceNames();

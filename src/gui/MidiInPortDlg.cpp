@@ -1,7 +1,7 @@
 #include "gui/MidiInPortDlg.h"
 
 #include "gui/WinTesselTestView.h"
-#include "ports/MidiServices.h"
+#include "services/MidiServices.h"
 
 CWinTesselTestView* InPortView = nullptr;
 

@@ -1,7 +1,7 @@
 #include "gui/MidiOutPortDlg.h"
 
 #include "gui/WinTesselTestView.h"
-#include "ports/MidiServices.h"
+#include "services/MidiServices.h"
 
 #include <cstdio>
 

@@ -3,10 +3,10 @@
 // on JACK, which is a JACK port of its own.
 
 #include "files/StandardDescriptors.h"
-#include "ports/DeviceLookup.h"
 #include "rtmidi/JackMidiReceiver.h"
 #include "rtmidi/JackServerWatch.h"
 #include "rtmidi/RtMidiApi.h"
+#include "services/DeviceLookup.h"
 #include "sim/Qz4Model.h"
 #include "sim/RequestQueue.h"
 #include "sim/SimulatorOptions.h"

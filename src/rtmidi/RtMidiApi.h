@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ports/MidiResult.h"
+#include "services/MidiResult.h"
 
 #include <RtMidi.h>
 

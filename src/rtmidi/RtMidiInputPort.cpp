@@ -1,8 +1,8 @@
 #include "rtmidi/RtMidiInputPort.h"
 
-#include "ports/MidiMessageKinds.h"
 #include "rtmidi/JackServerWatch.h"
 #include "rtmidi/RtMidiApi.h"
+#include "services/MidiServices.h"
 
 #include <thread>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ports/HeaderQueue.h"
-#include "ports/MidiServices.h"
 #include "rtmidi/JackMidiReceiver.h"
+#include "services/HeaderQueue.h"
+#include "services/MidiServices.h"
 
 #include <RtMidi.h>
 

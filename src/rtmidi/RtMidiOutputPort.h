@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ports/MidiServices.h"
-#include "ports/OutputPort.h"
+#include "services/MidiServices.h"
+#include "services/OutputPort.h"
 
 #include <RtMidi.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ports/MidiServices.h"
 #include "rtmidi/JackServerWatch.h"
 #include "rtmidi/RtMidiInputPort.h"
 #include "rtmidi/RtMidiOutputPort.h"
+#include "services/MidiServices.h"
 
 #include <RtMidi.h>
 

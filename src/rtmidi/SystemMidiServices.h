@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ports/CompositeMidiServices.h"
-#include "ports/SimulatorServices.h"
 #include "rtmidi/RtMidiServices.h"
+#include "services/CompositeMidiServices.h"
 #include "sim/SimulatorOptions.h"
+#include "sim/SimulatorServices.h"
 
 #include <string>
 

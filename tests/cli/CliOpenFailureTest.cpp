@@ -2,8 +2,8 @@
 #include "ScriptedMidiServices.h"
 #include "cli/Commands.h"
 #include "cli/Messages.h"
-#include "ports/DeviceLookup.h"
 #include "ports/MidiPortLayer.h"
+#include "services/DeviceLookup.h"
 
 #include <gtest/gtest.h>
 

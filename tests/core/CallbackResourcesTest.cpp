@@ -6,9 +6,9 @@
 #include "MidiTestSupport.h"
 #include "ProcessStateGuard.h"
 #include "ScriptedMidiServices.h"
-#include "ports/CompositeMidiServices.h"
 #include "ports/SendLongMessage.h"
-#include "ports/SimulatorServices.h"
+#include "services/CompositeMidiServices.h"
+#include "sim/SimulatorServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "ports/CompositeMidiServices.h"
+#include "services/CompositeMidiServices.h"
 #include "MidiTestSupport.h"
 #include "ScriptedMidiServices.h"
-#include "ports/DeviceLookup.h"
-#include "ports/MidiMessageKinds.h"
 #include "ports/SendLongMessage.h"
-#include "ports/SimulatorServices.h"
+#include "services/DeviceLookup.h"
+#include "services/MidiServices.h"
+#include "sim/SimulatorServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "decoder/ConsumedBytes.h"
 #include "SysexFeed.h"
+#include "decoder/SysexFraming.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ProcessStateGuard.h"
 #include "TestView.h"
 #include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
+#include "services/MidiServices.h"
 
 #include <gtest/gtest.h>
 

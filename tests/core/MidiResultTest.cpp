@@ -1,5 +1,5 @@
-#include "ports/MidiResult.h"
-#include "ports/MidiServices.h"
+#include "services/MidiResult.h"
+#include "services/MidiServices.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "ports/OutputPort.h"
+#include "services/OutputPort.h"
 #include "ScriptedMidiServices.h"
-#include "ports/SimulatorServices.h"
+#include "sim/SimulatorServices.h"
 
 #include <gtest/gtest.h>
 

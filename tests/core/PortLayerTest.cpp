@@ -1,6 +1,6 @@
 #include "MidiTestSupport.h"
 #include "ScriptedMidiServices.h"
-#include "ports/MidiMessageKinds.h"
+#include "services/MidiServices.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "MidiTestSupport.h"
 #include "ScriptedMidiServices.h"
 #include "ports/OutputMessagePool.h"
-#include "ports/SimulatorServices.h"
+#include "sim/SimulatorServices.h"
 
 #include <gtest/gtest.h>
 

@@ -11,20 +11,6 @@ namespace {
 const std::vector<std::string> kInputs = {"Midi Through", "USB MIDI 1", "QZ4 Simulator"};
 const std::vector<std::string> kOutputs = {"USB MIDI 1", "QZ4 Simulator"};
 
-TEST(ChooseDevice, NamesByIndexByPartOfANameOrTheSimulatorWhenNothingIsAsked) {
-    std::string error;
-    EXPECT_EQ(ChooseDevice(kInputs, "", "input", &error), 2);
-    EXPECT_EQ(ChooseDevice(kInputs, "1", "input", &error), 1);
-    EXPECT_EQ(ChooseDevice(kInputs, "usb", "input", &error), 1);
-    EXPECT_TRUE(error.empty());
-    EXPECT_EQ(ChooseDevice(kInputs, "i", "input", &error), -1);
-    EXPECT_EQ(error, "several input devices match 'i'");
-    EXPECT_EQ(ChooseDevice(kOutputs, "keyboard", "output", &error), -1);
-    EXPECT_EQ(error, "no output device matches 'keyboard'");
-    EXPECT_EQ(ChooseDevice({"USB MIDI 1"}, "", "output", &error), -1);
-    EXPECT_EQ(error, "the output device 'QZ4 Simulator' is not listed");
-}
-
 using SessionPorts = PortLayerFixture<ScriptedMidiServices>;
 
 TEST_F(SessionPorts, OpensTheInputThenTheOutputRecordingEachInItsDialog) {

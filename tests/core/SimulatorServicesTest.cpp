@@ -1,8 +1,8 @@
-#include "ports/SimulatorServices.h"
+#include "sim/SimulatorServices.h"
 #include "MidiTestSupport.h"
 #include "SysexFeed.h"
-#include "ports/MidiMessageKinds.h"
 #include "ports/SendLongMessage.h"
+#include "services/MidiServices.h"
 #include "sim/Qz4Model.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "TestView.h"
 #include "stats/LimitVerdict.h"
 #include "stats/SensorVerdicts.h"
-#include "stats/StatsView.h"
+#include "stats/StripStatsMonitor.h"
 
 #include <gtest/gtest.h>
 

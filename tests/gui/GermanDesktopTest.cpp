@@ -11,7 +11,7 @@
 #include "gui/WinTesselTestDoc.h"
 #include "gui/WinTesselTestView.h"
 #include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
+#include "services/MidiServices.h"
 #include "stats/LengthPrefixedString.h"
 
 #include <QAction>

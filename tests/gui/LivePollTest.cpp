@@ -6,9 +6,9 @@
 #include "gui/SensorChartDlg.h"
 #include "gui/SensorViewDlg.h"
 #include "ports/MidiPortLayer.h"
-#include "ports/SimulatorServices.h"
 #include "render/SensorChart.h"
 #include "sim/Qz4Model.h"
+#include "sim/SimulatorServices.h"
 
 #include <QAction>
 #include <QtTest>

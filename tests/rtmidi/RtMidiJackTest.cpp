@@ -4,12 +4,12 @@
 #include "MidiTestSupport.h"
 #include "ProcessStateGuard.h"
 #include "Qz4SimProcess.h"
-#include "ports/CompositeMidiServices.h"
-#include "ports/MidiMessageKinds.h"
 #include "ports/SendLongMessage.h"
-#include "ports/SimulatorServices.h"
 #include "rtmidi/RtMidiServices.h"
+#include "services/CompositeMidiServices.h"
+#include "services/MidiServices.h"
 #include "sim/Qz4Model.h"
+#include "sim/SimulatorServices.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "log/MessageLog.h"
 #include "ports/InputRings.h"
 #include "ports/MidiPortLayer.h"
-#include "ports/MidiServices.h"
+#include "services/MidiServices.h"
 
 #include <gtest/gtest.h>
 

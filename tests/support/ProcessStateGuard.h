@@ -4,7 +4,7 @@
 #include "log/MessageLog.h"
 #include "ports/InputRings.h"
 #include "ports/MidiPortLayer.h"
-#include "ports/MidiServices.h"
+#include "services/MidiServices.h"
 #include "stats/StripStats.h"
 
 // The process-wide state a fresh program starts with, for the span of a test: the log

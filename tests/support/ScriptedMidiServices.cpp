@@ -1,6 +1,6 @@
 #include "ScriptedMidiServices.h"
 
-#include "ports/MidiMessageKinds.h"
+#include "services/MidiServices.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include "TestView.h"
 #include "log/MessageLog.h"
 #include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
+#include "services/MidiServices.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "decoder/SysexDecoderState.h"
 #include "log/MessageLog.h"
 #include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
+#include "services/MidiServices.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "decoder/ConsumedBytes.h"
+#include "decoder/SysexFraming.h"
 #include "decoder/SysexDecoderStages.h"
 #include "decoder/SysexDecoderState.h"
 #include "ports/InputRings.h"

@@ -1,6 +1,6 @@
 #include "log/MessageLog.h"
 
-#include "format/CLocalePrintf.h"
+#include "log/CLocalePrintf.h"
 
 #include <climits>
 #include <cstdarg>

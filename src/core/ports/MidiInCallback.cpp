@@ -1,6 +1,6 @@
 #include "ports/InputRings.h"
-#include "ports/MidiMessageKinds.h"
 #include "ports/MidiPortLayer.h"
+#include "services/MidiServices.h"
 
 // Runs on the MIDI driver thread: no allocation, no lock, no Qt.
 void MidiInCallback(MidiHandle handle, uint32_t message, uintptr_t instance, uintptr_t dwParam1,

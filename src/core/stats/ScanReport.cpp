@@ -1,9 +1,9 @@
 #include "stats/ScanReport.h"
 
-#include "format/CLocalePrintf.h"
+#include "log/CLocalePrintf.h"
 #include "scanner/ScannerView.h"
-#include "stats/StatsView.h"
 #include "stats/StripStats.h"
+#include "stats/StripStatsMonitor.h"
 
 #include <algorithm>
 #include <cassert>

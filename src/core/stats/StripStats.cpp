@@ -1,7 +1,7 @@
 #include "stats/StripStats.h"
 
 #include "scanner/ScannerView.h"
-#include "stats/StatsView.h"
+#include "stats/StripStatsMonitor.h"
 
 #include <algorithm>
 #include <cassert>

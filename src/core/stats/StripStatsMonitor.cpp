@@ -1,8 +1,7 @@
 #include "stats/StripStatsMonitor.h"
 
-#include "format/CLocalePrintf.h"
+#include "log/CLocalePrintf.h"
 #include "scanner/ScannerView.h"
-#include "stats/StatsView.h"
 #include "stats/StripStats.h"
 
 #include <algorithm>

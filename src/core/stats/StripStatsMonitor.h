@@ -6,6 +6,10 @@
 
 class ScannerView;
 
+// The one view, as recorded by the statistic monitor's constructor; the monitor's
+// handlers and the scan report reach the Scanner state through it.
+extern ScannerView* StatsView;
+
 // The strip statistic monitor's state and behaviour without a window: the figures
 // it shows, its histogram list and the text "Copy Stats to Buffer" hands over. The
 // view creates one for its whole life; the dialog and the command-line runner both

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ports/DriverThread.h"
-#include "ports/HeaderQueue.h"
-#include "ports/MidiServices.h"
+#include "services/DriverThread.h"
+#include "services/HeaderQueue.h"
+#include "services/MidiServices.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "ports/MidiResult.h"
+#include "services/MidiResult.h"
 
 const char* MidiResultText(MidiResult result) {
     switch (result) {

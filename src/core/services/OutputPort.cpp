@@ -1,4 +1,4 @@
-#include "ports/OutputPort.h"
+#include "services/OutputPort.h"
 
 MidiResult OutputPort::Open(MidiHandle* handle, MidiHandle newHandle) {
     if (handle == nullptr) {

@@ -1,4 +1,4 @@
-#include "ports/HeaderQueue.h"
+#include "services/HeaderQueue.h"
 
 bool HeaderQueue::Add(MidiHeader* header) noexcept {
     // Flags are set before the header is published, so the taker sees them.

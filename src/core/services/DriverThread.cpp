@@ -1,4 +1,4 @@
-#include "ports/DriverThread.h"
+#include "services/DriverThread.h"
 
 #include <algorithm>
 

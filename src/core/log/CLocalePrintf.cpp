@@ -1,4 +1,4 @@
-#include "format/CLocalePrintf.h"
+#include "log/CLocalePrintf.h"
 
 #include <clocale>
 #include <cstdio>

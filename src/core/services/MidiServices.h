@@ -1,9 +1,18 @@
 #pragma once
 
-#include "ports/MidiResult.h"
+#include "services/MidiResult.h"
 
 #include <cstdint>
 #include <string>
+
+// Kinds of input callback events, with the values the platform's MIDI services use.
+constexpr uint32_t kMimOpen = 0x3C1;
+constexpr uint32_t kMimClose = 0x3C2;
+constexpr uint32_t kMimData = 0x3C3;
+constexpr uint32_t kMimLongData = 0x3C4;
+constexpr uint32_t kMimError = 0x3C5;
+constexpr uint32_t kMimLongError = 0x3C6;
+constexpr uint32_t kMimMoreData = 0x3CC;
 
 // The device services the port layer stands on, shaped like the platform's MIDI
 // services: device counts and capabilities, open with a callback, start, buffers lent

@@ -1,6 +1,6 @@
-#include "ports/DriverInputPort.h"
+#include "services/DriverInputPort.h"
 
-#include "ports/MidiMessageKinds.h"
+#include "services/MidiServices.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ports/MidiServices.h"
+#include "services/MidiServices.h"
 
 // What a backend's output device does with a message; the rest of an output port is
 // the same for every backend and lives in OutputPort.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ports/MidiServices.h"
+#include "services/MidiServices.h"
 
 #include <cstdint>
 #include <map>

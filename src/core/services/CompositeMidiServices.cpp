@@ -1,4 +1,4 @@
-#include "ports/CompositeMidiServices.h"
+#include "services/CompositeMidiServices.h"
 
 CompositeMidiServices::CompositeMidiServices(MidiServices& first, MidiServices& second)
     : m_first(first), m_second(second) {}

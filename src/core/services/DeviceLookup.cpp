@@ -1,6 +1,7 @@
-#include "ports/DeviceLookup.h"
+#include "services/DeviceLookup.h"
 
-#include "ports/MidiServices.h"
+#include "services/MidiServices.h"
+#include "sim/SimulatorServices.h"
 
 #include <algorithm>
 #include <cctype>
@@ -125,6 +126,28 @@ std::vector<int> MatchDevices(const std::vector<std::string>& names, const std::
         }
     }
     return matches;
+}
+
+int ChooseDevice(const std::vector<std::string>& names, const std::string& query,
+                 const char* direction, std::string* error) {
+    if (query.empty()) {
+        // Listed after the real devices: the last of its name is the built-in one.
+        const auto found = std::find(names.rbegin(), names.rend(), SimulatorServices::kDeviceName);
+        if (found == names.rend()) {
+            *error = std::string("the ") + direction + " device '" +
+                     SimulatorServices::kDeviceName + "' is not listed";
+            return -1;
+        }
+        return static_cast<int>(names.rend() - found - 1);
+    }
+    const std::vector<int> matches = MatchDevices(names, query);
+    if (matches.size() == 1) {
+        return matches.front();
+    }
+    *error = (matches.empty() ? std::string("no ") + direction + " device matches '"
+                              : std::string("several ") + direction + " devices match '") +
+             query + "'";
+    return -1;
 }
 
 std::string EscapedDeviceName(const std::string& name) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ports/DriverInputPort.h"
-#include "ports/DriverThread.h"
-#include "ports/MidiServices.h"
-#include "ports/OutputPort.h"
+#include "services/DriverInputPort.h"
+#include "services/DriverThread.h"
+#include "services/MidiServices.h"
+#include "services/OutputPort.h"
 #include "sim/Qz4Model.h"
 #include "sim/SimulatorOptions.h"
 

@@ -12,6 +12,12 @@ std::vector<std::string> OutputDeviceNames();
 // without regard to case.
 std::vector<int> MatchDevices(const std::vector<std::string>& names, const std::string& query);
 
+// The device that `query` names among `names`: an index when all digits, otherwise a
+// part of one name, without regard to case; an empty query names the QZ4 Simulator.
+// -1 when none or several match, with `error` saying so for the given direction.
+int ChooseDevice(const std::vector<std::string>& names, const std::string& query,
+                 const char* direction, std::string* error);
+
 // A device name as a program prints it. Names come from other programs (any JACK or
 // ALSA client names its ports), so a line feed in one could forge a line of a list and
 // an escape sequence would reach the terminal. Control characters are therefore written

@@ -1,4 +1,4 @@
-#include "ports/MidiServices.h"
+#include "services/MidiServices.h"
 
 #include <atomic>
 #include <cstdio>

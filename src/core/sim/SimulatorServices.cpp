@@ -1,6 +1,6 @@
-#include "ports/SimulatorServices.h"
+#include "sim/SimulatorServices.h"
 
-#include "ports/MidiMessageKinds.h"
+#include "services/MidiServices.h"
 
 #include <cstdio>
 
