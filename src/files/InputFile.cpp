@@ -80,3 +80,27 @@ bool CanReadInputFile(const std::string& path, std::string* error) {
     }
     return true;
 }
+
+bool CanOpenRegularFile(const std::string& path, std::string* reason) {
+    static const char* const kNotRegular = "not a regular file";
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        *reason = std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        *reason = kNotRegular;
+        return false;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *reason = std::strerror(errno);
+        return false;
+    }
+    const bool regular = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    close(fd);
+    if (!regular) {
+        *reason = kNotRegular;
+    }
+    return regular;
+}

@@ -31,3 +31,9 @@ private:
 // Whether `path` could be opened and read, found out without holding it open, so that
 // a missing input is reported before any work and inputs are then opened one by one.
 bool CanReadInputFile(const std::string& path, std::string* error);
+
+// Whether `path` is a regular file that opens for reading; if not, `reason` says why:
+// the system's text, or "not a regular file" for a FIFO, a device or a folder. Never
+// waits: the kind is asked before the open, which does not block, and what opened is
+// looked at again in case the name was swapped in between.
+bool CanOpenRegularFile(const std::string& path, std::string* reason);

@@ -1,5 +1,6 @@
 #include "gui/WinTesselTestDoc.h"
 
+#include "files/InputFile.h"
 #include "files/OutputFile.h"
 #include "gui/AppLock.h"
 #include "stats/LengthPrefixedString.h"
@@ -9,21 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 namespace {
 
 QString CannotOpen(const QString& path, const QString& why) {
     return QStringLiteral("Cannot open %1: %2").arg(path, why);
-}
-
-QString SystemError(int number) {
-    return QString::fromLocal8Bit(std::strerror(number));
 }
 
 } // namespace
@@ -42,38 +32,15 @@ bool CWinTesselTestDoc::OnNewDocument() {
 }
 
 bool CWinTesselTestDoc::OnOpenDocument(const QString& path, QString* error) {
-    // Only a regular file is a document. Opening a FIFO waits for a writer, before the
-    // window has even appeared when the name came on the command line, so the kind is
-    // asked before anything is opened; a device or a folder is no document either.
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    if (::stat(name.constData(), &info) != 0) {
-        *error = CannotOpen(path, SystemError(errno));
+    // Only a regular file is a document. Opening a FIFO would wait for a writer, before
+    // the window has even appeared when the name came on the command line; a device or
+    // a folder is no document either.
+    std::string why;
+    if (!CanOpenRegularFile(QFile::encodeName(path).toStdString(), &why)) {
+        *error = CannotOpen(path, QString::fromLocal8Bit(why));
         return false;
     }
-    if (!S_ISREG(info.st_mode)) {
-        *error = CannotOpen(path, QStringLiteral("not a regular file"));
-        return false;
-    }
-    // Should the name be swapped for something else in between, the open still returns
-    // at once, and what it opened is looked at again.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        *error = CannotOpen(path, SystemError(errno));
-        return false;
-    }
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        *error = CannotOpen(path, QStringLiteral("not a regular file"));
-        return false;
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        *error = CannotOpen(path, file.errorString());
-        return false;
-    }
-    Serialize(file, false);
+    // Loading reads nothing (see Serialize): an opened report names the document.
     SetPathName(path);
     return true;
 }
