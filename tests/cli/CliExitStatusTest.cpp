@@ -154,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"decode", "@missing.syx", "--report", "@no/r.wtt"},
                    4,
                    "can't read"}),
-    [](const ::testing::TestParamInfo<StatusCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<StatusCase>& testCase) { return testCase.param.name; });
 
 TEST(CliHelp, ProgramAndEveryCommandExplainThemselves) {
     const CliRun program = RunCli({"--help"});

@@ -191,9 +191,9 @@ TEST(CliReportFaultAndLimit, AFullDiskAndAnExceededLimitEndWithStatus4AndNoFileL
 
 INSTANTIATE_TEST_SUITE_P(OntoAFolder, CliReportFault,
                          ::testing::Values(Fault::FullDisk, Fault::ReadOnly),
-                         [](const ::testing::TestParamInfo<Fault>& info) {
-                             return info.param == Fault::FullDisk ? std::string("FullDisk")
-                                                                  : std::string("ReadOnly");
+                         [](const ::testing::TestParamInfo<Fault>& testCase) {
+                             return testCase.param == Fault::FullDisk ? std::string("FullDisk")
+                                                                      : std::string("ReadOnly");
                          });
 
 TEST(CliFiles, OutputsThatAreOneFileOrAnInputAreRefusedBeforeAnyWork) {

@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "wintesseltest-cli: Avg Deviation: 0.707107 exceeds 1e-60\n",
                                 {},
                                 LimitsLine("1e-60", "null", "null", "null")}),
-    [](const ::testing::TestParamInfo<LimitCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<LimitCase>& testCase) { return testCase.param.name; });
 
 TEST(CliJson, OnlyTheFirst88SensorsOf122ValueScansAreAnalysed) {
     TempDir dir;

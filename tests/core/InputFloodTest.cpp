@@ -84,8 +84,8 @@ TEST_P(InputFlood, WithinOneTickIsDroppedWholeEventsAndCountedAndTheNextScanDeco
 }
 
 INSTANTIATE_TEST_SUITE_P(OfAMegabyte, InputFlood, ::testing::ValuesIn(kFloods),
-                         [](const ::testing::TestParamInfo<Flood>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<Flood>& testCase) {
+                             return std::string(testCase.param.name);
                          });
 
 } // namespace

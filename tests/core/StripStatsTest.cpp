@@ -154,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(NoScanOrNoValues, StripStatsEmptyWindowTest,
                          ::testing::Values(EmptyWindowCase{"NoScanYet", 0, 0},
                                            EmptyWindowCase{"ScansWithoutValues", 5, 0},
                                            EmptyWindowCase{"ValuesWithoutScans", 0, 3}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(StripStatsTest, AWorkAreaOfTheCallersOwnLeavesTheProgramsAlone) {
     ReceiveOneSensorScans(view, {10, 11, 9, 10});
@@ -240,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "0.7071067690849304"},
         ShortestTextCase{"DoublePastTheFloats", ShortestDoubleText(1e300), "1e+300"},
         ShortestTextCase{"SubnormalDouble", ShortestDoubleText(1e-310), "1e-310"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 } // namespace
 

@@ -38,8 +38,8 @@ TEST_P(SysexFrameSize, FramesUpTo8192BytesAreDecodedAndLongerOnesDropped) {
 INSTANTIATE_TEST_SUITE_P(Boundary, SysexFrameSize,
                          ::testing::Values(FrameSizeCase{8191, true}, FrameSizeCase{8192, true},
                                            FrameSizeCase{8193, false}, FrameSizeCase{20000, false}),
-                         [](const auto& info) {
-                             return std::to_string(info.param.totalBytes) + "Bytes";
+                         [](const auto& testCase) {
+                             return std::to_string(testCase.param.totalBytes) + "Bytes";
                          });
 
 struct TextLineCase {
@@ -71,8 +71,8 @@ INSTANTIATE_TEST_SUITE_P(Boundary, SysexTextLineLength,
                                            TextLineCase{1023, 1023, 511},
                                            TextLineCase{1024, 1023, 511},
                                            TextLineCase{3000, 1023, 511}),
-                         [](const auto& info) {
-                             return std::to_string(info.param.characters) + "Characters";
+                         [](const auto& testCase) {
+                             return std::to_string(testCase.param.characters) + "Characters";
                          });
 
 class SysexScanLength : public SysexDecoderFixture, public ::testing::WithParamInterface<int> {};

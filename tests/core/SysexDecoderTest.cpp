@@ -72,7 +72,7 @@ const LoggedFramesCase kLoggedFrames[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Frames, SysexDecoderLogs, ::testing::ValuesIn(kLoggedFrames),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(SysexDecoder, FirstTextFrameAloneAppendsNothing) {
     Deliver(*view, {0xF0, 0x09, 0x10, 0x41, 0xF7});

@@ -369,7 +369,7 @@ private slots:
         QVERIFY(first.width() >= kPictureWidth);
         QVERIFY(viewBottom - viewTop + 1 >= kPictureHeight);
         QVERIFY(first.width() >= menu.WidthOfAllItems());
-        const int welcomeLines = program.Lines().size();
+        const qsizetype welcomeLines = program.Lines().size();
         QCOMPARE(welcomeLines, 6);
 
         // The lock indicators: CAP shows while Caps Lock is on and goes with it. (Without
@@ -402,7 +402,7 @@ private slots:
                      {"Midi Out Port Select", "Midi Output Port Select", "Out Open QZ4 Simulator"}};
         int shot = 2;
         for (const auto& port : ports) {
-            const int linesBefore = program.Lines().size();
+            const qsizetype linesBefore = program.Lines().size();
             Click(frame, restingPlace);
             WaitForStill(frame);
             const QRect menuBarOnScreen(OnScreen(frame).topLeft(),
@@ -453,7 +453,7 @@ private slots:
             QVERIFY(!dialog.isEmpty());
             QVERIFY(WaitUntilActive(dialog));
             WaitForStill(dialog);
-            const int mark = program.Lines().size();
+            const qsizetype mark = program.Lines().size();
             Click(dialog, dialogLayout.Squelch());
             QVERIFY(program.WaitForLine(QStringLiteral("In Close QZ4 Simulator "), 5000, mark));
             QVERIFY(WaitUntilGone(QStringLiteral("Midi Inout Port Select")));
@@ -568,7 +568,7 @@ private slots:
         QVERIFY(WaitUntilActive(outDialog));
         WaitForStill(outDialog);
         Shot(QStringLiteral("09a-closing-with-the-output-dialog-shown"));
-        const int beforeExit = program.Lines().size();
+        const qsizetype beforeExit = program.Lines().size();
         QVERIFY(CloseWithAltF4(program, frame));
         QStringList portLines;
         for (const QString& line : program.Lines().mid(beforeExit)) {

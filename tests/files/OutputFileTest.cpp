@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
                        [](const std::string& history) {
                            return history.substr(0, history.rfind('/')) + "/link";
                        }}),
-    [](const ::testing::TestParamInfo<DescriptorCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<DescriptorCase>& testCase) { return testCase.param.name; });
 
 // A write killed at any moment leaves the old file or the new one, and nothing beside.
 TEST(OutputFile, AWriteKilledAnywhereLeavesNoTemporaryFile) {
