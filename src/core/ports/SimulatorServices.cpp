@@ -46,7 +46,7 @@ MidiResult SimulatorServices::InOpen(MidiHandle* handle, uint32_t device, MidiIn
         return MidiResult::InvalidParameter;
     }
     const MidiHandle opened = m_lastHandle + 1;
-    const MidiResult result = m_input.Open(opened, callback, instance);
+    const MidiResult result = m_input.Port().Open(opened, callback, instance);
     if (result == MidiResult::NoError) {
         m_lastHandle = opened;
         *handle = opened;
@@ -88,8 +88,7 @@ void SimulatorServices::Answer(const std::vector<uint8_t>& request) {
     if (reply.empty()) {
         return;
     }
-    if (!m_input.Receiving() ||
-        m_input.DeliverLongData(reply.data(), reply.size(), kMimLongData) > 0) {
+    if (m_input.Port().ReceiveLongData(reply.data(), reply.size(), kMimLongData) > 0) {
         m_repliesLost.fetch_add(1, std::memory_order_relaxed);
     }
 }

@@ -36,18 +36,18 @@ public:
     MidiResult InGetDevCaps(uint32_t device, MidiInCaps* caps) override;
     MidiResult InOpen(MidiHandle* handle, uint32_t device, MidiInProc callback,
                       uintptr_t instance) override;
-    MidiResult InStart(MidiHandle handle) override { return m_input.Start(handle); }
+    MidiResult InStart(MidiHandle handle) override { return m_input.Port().Start(handle); }
     MidiResult InPrepareHeader(MidiHandle handle, MidiHeader* header) override {
-        return m_input.PrepareHeader(handle, header);
+        return m_input.Port().PrepareHeader(handle, header);
     }
     MidiResult InUnprepareHeader(MidiHandle handle, MidiHeader* header) override {
-        return m_input.UnprepareHeader(handle, header);
+        return m_input.Port().UnprepareHeader(handle, header);
     }
     MidiResult InAddBuffer(MidiHandle handle, MidiHeader* header) override {
-        return m_input.AddBuffer(handle, header);
+        return m_input.Port().AddBuffer(handle, header);
     }
-    MidiResult InReset(MidiHandle handle) override { return m_input.Reset(handle); }
-    MidiResult InClose(MidiHandle handle) override { return m_input.Close(handle); }
+    MidiResult InReset(MidiHandle handle) override { return m_input.Port().Reset(handle); }
+    MidiResult InClose(MidiHandle handle) override { return m_input.Port().Close(handle); }
 
     uint32_t OutGetNumDevs() override { return 1; }
     MidiResult OutGetDevCaps(uint32_t device, MidiOutCaps* caps) override;
