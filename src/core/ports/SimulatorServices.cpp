@@ -28,11 +28,6 @@ void SimulatorServices::SetOptions(const SimulatorOptions& options) {
     m_thread.RunAndWait([this, options] { m_model = Qz4Model(options); });
 }
 
-std::vector<std::vector<uint8_t>> SimulatorServices::ReceivedRequests() const {
-    std::lock_guard lock(m_receivedMutex);
-    return {m_received.begin(), m_received.end()};
-}
-
 MidiResult SimulatorServices::InGetDevCaps(uint32_t device, MidiInCaps* caps) {
     return FillCaps(device, caps);
 }
@@ -77,13 +72,6 @@ MidiResult SimulatorServices::Transmit(MidiHeader& header) {
 }
 
 void SimulatorServices::Answer(const std::vector<uint8_t>& request) {
-    {
-        std::lock_guard lock(m_receivedMutex);
-        m_received.push_back(request);
-        if (m_received.size() > kKeptRequests) {
-            m_received.pop_front();
-        }
-    }
     const std::vector<uint8_t> reply = m_model.Respond(request.data(), request.size());
     if (reply.empty()) {
         return;

@@ -9,8 +9,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
-#include <mutex>
 #include <vector>
 
 // The built-in QZ4: one input and one output device named "QZ4 Simulator". Every
@@ -20,15 +18,12 @@
 class SimulatorServices final : public MidiServices, private OutputDevice {
 public:
     static constexpr const char* kDeviceName = "QZ4 Simulator";
-    static constexpr size_t kKeptRequests = 256;
 
     explicit SimulatorServices(const SimulatorOptions& options = {});
 
     // The model starts afresh with these options; requests already sent keep the old
     // latency.
     void SetOptions(const SimulatorOptions& options);
-    // The last kKeptRequests requests that reached the output device, in order.
-    std::vector<std::vector<uint8_t>> ReceivedRequests() const;
     // Replies that found the input closed (or no buffer queued).
     uint32_t RepliesLost() const { return m_repliesLost.load(std::memory_order_relaxed); }
 
@@ -75,8 +70,6 @@ private:
 
     Qz4Model m_model; // the simulator's thread only, once constructed
     std::atomic<uint32_t> m_repliesLost{0};
-    mutable std::mutex m_receivedMutex;
-    std::deque<std::vector<uint8_t>> m_received;
 
     // Last: the thread stops before the members its jobs use go away.
     DriverThread m_thread;
