@@ -47,8 +47,8 @@ RtMidiServices::~RtMidiServices() {
     // the input's callback hears of its close while everything it may touch exists.
     for (const auto& input : m_inputs) {
         if (input && input->Handle() != 0) {
-            input->Reset();
-            input->Close();
+            input->Port().Reset(input->Handle());
+            input->Port().Close(input->Handle());
         }
     }
     for (const auto& output : m_outputs) {
@@ -190,33 +190,34 @@ MidiResult RtMidiServices::InOpen(MidiHandle* handle, uint32_t device, MidiInPro
 
 MidiResult RtMidiServices::InStart(MidiHandle handle) {
     RtMidiInputPort* port = Input(handle);
-    return port != nullptr ? port->Start() : MidiResult::InvalidHandle;
+    return port != nullptr ? port->Port().Start(handle) : MidiResult::InvalidHandle;
 }
 
 MidiResult RtMidiServices::InPrepareHeader(MidiHandle handle, MidiHeader* header) {
     RtMidiInputPort* port = Input(handle);
-    return port != nullptr ? port->PrepareHeader(header) : MidiResult::InvalidHandle;
+    return port != nullptr ? port->Port().PrepareHeader(handle, header) : MidiResult::InvalidHandle;
 }
 
 MidiResult RtMidiServices::InUnprepareHeader(MidiHandle handle, MidiHeader* header) {
     RtMidiInputPort* port = Input(handle);
-    return port != nullptr ? port->UnprepareHeader(header) : MidiResult::InvalidHandle;
+    return port != nullptr ? port->Port().UnprepareHeader(handle, header)
+                           : MidiResult::InvalidHandle;
 }
 
 MidiResult RtMidiServices::InAddBuffer(MidiHandle handle, MidiHeader* header) {
     RtMidiInputPort* port = Input(handle);
-    return port != nullptr ? port->AddBuffer(header) : MidiResult::InvalidHandle;
+    return port != nullptr ? port->Port().AddBuffer(handle, header) : MidiResult::InvalidHandle;
 }
 
 MidiResult RtMidiServices::InReset(MidiHandle handle) {
     RtMidiInputPort* port = Input(handle);
-    return port != nullptr ? port->Reset() : MidiResult::InvalidHandle;
+    return port != nullptr ? port->Port().Reset(handle) : MidiResult::InvalidHandle;
 }
 
 MidiResult RtMidiServices::InClose(MidiHandle handle) {
     LetGoOfLostServer();
     RtMidiInputPort* port = Input(handle);
-    return port != nullptr ? port->Close() : MidiResult::InvalidHandle;
+    return port != nullptr ? port->Port().Close(handle) : MidiResult::InvalidHandle;
 }
 
 uint32_t RtMidiServices::OutGetNumDevs() {

@@ -2,6 +2,7 @@
 #include "MidiTestSupport.h"
 #include "ScriptedMidiServices.h"
 #include "ports/OutputMessagePool.h"
+#include "sim/Qz4Model.h"
 #include "sim/SimulatorServices.h"
 
 #include <gtest/gtest.h>
@@ -67,13 +68,22 @@ TEST_F(SendLongMessageToScripted, WithNoOutputOpenASendHasNoEffectAndSaysNothing
 using SendLongMessageToSimulator = PortLayerFixture<SimulatorServices>;
 
 TEST_F(SendLongMessageToSimulator, GetSetupInformationsTwoRequestsArriveWholeAndInOrder) {
+    OpenInput(0);
     OpenOutput(0);
+    SkipPendingInput();
+    // The simulator answers only a whole request, each after the one sent before it: its
+    // answers, in order, are those of a model asked the same two requests.
+    Qz4Model expected;
+    const Bytes setupText{0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7};
+    const Bytes setupInformation{0xF0, 0x09, 0x2A, 0xF7};
+    Bytes replies = expected.Respond(setupText.data(), setupText.size());
+    const Bytes second = expected.Respond(setupInformation.data(), setupInformation.size());
+    replies.insert(replies.end(), second.begin(), second.end());
 
     view.OnGetSetupInformation();
 
-    ASSERT_TRUE(WaitUntil([&] { return services.ReceivedRequests().size() == 2; }));
-    EXPECT_EQ(services.ReceivedRequests(),
-              (Messages{{0xF0, 0x09, 0x44, 0x00, 0x00, 0xF7}, {0xF0, 0x09, 0x2A, 0xF7}}));
+    ASSERT_TRUE(WaitUntil([&] { return PendingBytes().size() >= replies.size(); }));
+    EXPECT_EQ(PendingBytes(), replies);
 }
 
 } // namespace

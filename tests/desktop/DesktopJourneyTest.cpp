@@ -453,7 +453,7 @@ private slots:
             QVERIFY(!dialog.isEmpty());
             QVERIFY(WaitUntilActive(dialog));
             WaitForStill(dialog);
-            const qsizetype mark = program.Lines().size();
+            const auto mark = static_cast<int>(program.Lines().size());
             Click(dialog, dialogLayout.Squelch());
             QVERIFY(program.WaitForLine(QStringLiteral("In Close QZ4 Simulator "), 5000, mark));
             QVERIFY(WaitUntilGone(QStringLiteral("Midi Inout Port Select")));

@@ -50,35 +50,24 @@ void ScriptedMidiServices::CompleteHeldSends() {
 }
 
 void ScriptedMidiServices::InjectShortMessage(uint32_t packed) {
-    m_thread.RunAndWait([&] {
-        if (m_input.Receiving()) {
-            m_input.Deliver(kMimData, packed);
-        }
-    });
+    m_thread.RunAndWait([&] { m_input.Port().ReceiveEvent(kMimData, packed); });
 }
 
 void ScriptedMidiServices::InjectError(uint32_t dwParam1) {
-    m_thread.RunAndWait([&] {
-        if (m_input.Receiving()) {
-            m_input.Deliver(kMimError, dwParam1);
-        }
-    });
+    m_thread.RunAndWait([&] { m_input.Port().ReceiveEvent(kMimError, dwParam1); });
 }
 
 void ScriptedMidiServices::InjectSysex(const std::vector<uint8_t>& bytes) {
     m_thread.RunAndWait([&] {
-        m_inputBytesLost += m_input.Receiving()
-                                ? m_input.DeliverLongData(bytes.data(), bytes.size(), kMimLongData)
-                                : bytes.size();
+        m_inputBytesLost +=
+            m_input.Port().ReceiveLongData(bytes.data(), bytes.size(), kMimLongData);
     });
 }
 
 void ScriptedMidiServices::InjectLongError(const std::vector<uint8_t>& partial) {
     m_thread.RunAndWait([&] {
         m_inputBytesLost +=
-            m_input.Receiving()
-                ? m_input.DeliverLongData(partial.data(), partial.size(), kMimLongError)
-                : partial.size();
+            m_input.Port().ReceiveLongData(partial.data(), partial.size(), kMimLongError);
     });
 }
 
@@ -116,7 +105,7 @@ MidiResult ScriptedMidiServices::InOpen(MidiHandle* handle, uint32_t device, Mid
         return MidiResult::InvalidParameter;
     }
     const MidiHandle opened = m_lastHandle + 1;
-    const MidiResult result = m_input.Open(opened, callback, instance);
+    const MidiResult result = m_input.Port().Open(opened, callback, instance);
     if (result == MidiResult::NoError) {
         m_lastHandle = opened;
         *handle = opened;
@@ -126,22 +115,22 @@ MidiResult ScriptedMidiServices::InOpen(MidiHandle* handle, uint32_t device, Mid
 
 MidiResult ScriptedMidiServices::InStart(MidiHandle handle) {
     Record("InStart");
-    return m_input.Start(handle);
+    return m_input.Port().Start(handle);
 }
 
 MidiResult ScriptedMidiServices::InPrepareHeader(MidiHandle handle, MidiHeader* header) {
     Record("InPrepareHeader");
-    return m_input.PrepareHeader(handle, header);
+    return m_input.Port().PrepareHeader(handle, header);
 }
 
 MidiResult ScriptedMidiServices::InUnprepareHeader(MidiHandle handle, MidiHeader* header) {
     Record("InUnprepareHeader");
-    return m_input.UnprepareHeader(handle, header);
+    return m_input.Port().UnprepareHeader(handle, header);
 }
 
 MidiResult ScriptedMidiServices::InAddBuffer(MidiHandle handle, MidiHeader* header) {
     Record("InAddBuffer");
-    const MidiResult result = m_input.AddBuffer(handle, header);
+    const MidiResult result = m_input.Port().AddBuffer(handle, header);
     if (m_errorOnceReceiving) {
         const uint32_t code = *m_errorOnceReceiving;
         m_errorOnceReceiving.reset();
@@ -152,7 +141,7 @@ MidiResult ScriptedMidiServices::InAddBuffer(MidiHandle handle, MidiHeader* head
 
 MidiResult ScriptedMidiServices::InReset(MidiHandle handle) {
     Record("InReset");
-    return m_input.Reset(handle);
+    return m_input.Port().Reset(handle);
 }
 
 MidiResult ScriptedMidiServices::InClose(MidiHandle handle) {
@@ -160,7 +149,7 @@ MidiResult ScriptedMidiServices::InClose(MidiHandle handle) {
     if (const MidiResult failure = TakeFailure(m_inCloseFailure); failure != MidiResult::NoError) {
         return failure;
     }
-    return m_input.Close(handle);
+    return m_input.Port().Close(handle);
 }
 
 uint32_t ScriptedMidiServices::OutGetNumDevs() {

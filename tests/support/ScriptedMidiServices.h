@@ -50,10 +50,10 @@ public:
     const std::vector<std::vector<uint8_t>>& Sent() const { return m_sent; }
     // The calls made outside the driver thread, in order ("InStart", "InAddBuffer", ...).
     const std::vector<std::string>& Calls() const { return m_calls; }
-    int QueuedInputBuffers() const { return m_input.QueuedBuffers(); }
+    int QueuedInputBuffers() const { return m_input.Port().QueuedBuffers(); }
     // Injected bytes that found no queued buffer.
     size_t InputBytesLost() const { return m_inputBytesLost; }
-    bool InputOpen() const { return m_input.IsOpen(); }
+    bool InputOpen() const { return m_input.Port().IsOpen(); }
 
     uint32_t InGetNumDevs() override;
     MidiResult InGetDevCaps(uint32_t device, MidiInCaps* caps) override;

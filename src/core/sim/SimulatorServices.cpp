@@ -28,11 +28,6 @@ void SimulatorServices::SetOptions(const SimulatorOptions& options) {
     m_thread.RunAndWait([this, options] { m_model = Qz4Model(options); });
 }
 
-std::vector<std::vector<uint8_t>> SimulatorServices::ReceivedRequests() const {
-    std::lock_guard lock(m_receivedMutex);
-    return {m_received.begin(), m_received.end()};
-}
-
 MidiResult SimulatorServices::InGetDevCaps(uint32_t device, MidiInCaps* caps) {
     return FillCaps(device, caps);
 }
@@ -46,7 +41,7 @@ MidiResult SimulatorServices::InOpen(MidiHandle* handle, uint32_t device, MidiIn
         return MidiResult::InvalidParameter;
     }
     const MidiHandle opened = m_lastHandle + 1;
-    const MidiResult result = m_input.Open(opened, callback, instance);
+    const MidiResult result = m_input.Port().Open(opened, callback, instance);
     if (result == MidiResult::NoError) {
         m_lastHandle = opened;
         *handle = opened;
@@ -77,19 +72,11 @@ MidiResult SimulatorServices::Transmit(MidiHeader& header) {
 }
 
 void SimulatorServices::Answer(const std::vector<uint8_t>& request) {
-    {
-        std::lock_guard lock(m_receivedMutex);
-        m_received.push_back(request);
-        if (m_received.size() > kKeptRequests) {
-            m_received.pop_front();
-        }
-    }
     const std::vector<uint8_t> reply = m_model.Respond(request.data(), request.size());
     if (reply.empty()) {
         return;
     }
-    if (!m_input.Receiving() ||
-        m_input.DeliverLongData(reply.data(), reply.size(), kMimLongData) > 0) {
+    if (m_input.Port().ReceiveLongData(reply.data(), reply.size(), kMimLongData) > 0) {
         m_repliesLost.fetch_add(1, std::memory_order_relaxed);
     }
 }

@@ -9,8 +9,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
-#include <mutex>
 #include <vector>
 
 // The built-in QZ4: one input and one output device named "QZ4 Simulator". Every
@@ -20,15 +18,12 @@
 class SimulatorServices final : public MidiServices, private OutputDevice {
 public:
     static constexpr const char* kDeviceName = "QZ4 Simulator";
-    static constexpr size_t kKeptRequests = 256;
 
     explicit SimulatorServices(const SimulatorOptions& options = {});
 
     // The model starts afresh with these options; requests already sent keep the old
     // latency.
     void SetOptions(const SimulatorOptions& options);
-    // The last kKeptRequests requests that reached the output device, in order.
-    std::vector<std::vector<uint8_t>> ReceivedRequests() const;
     // Replies that found the input closed (or no buffer queued).
     uint32_t RepliesLost() const { return m_repliesLost.load(std::memory_order_relaxed); }
 
@@ -36,18 +31,18 @@ public:
     MidiResult InGetDevCaps(uint32_t device, MidiInCaps* caps) override;
     MidiResult InOpen(MidiHandle* handle, uint32_t device, MidiInProc callback,
                       uintptr_t instance) override;
-    MidiResult InStart(MidiHandle handle) override { return m_input.Start(handle); }
+    MidiResult InStart(MidiHandle handle) override { return m_input.Port().Start(handle); }
     MidiResult InPrepareHeader(MidiHandle handle, MidiHeader* header) override {
-        return m_input.PrepareHeader(handle, header);
+        return m_input.Port().PrepareHeader(handle, header);
     }
     MidiResult InUnprepareHeader(MidiHandle handle, MidiHeader* header) override {
-        return m_input.UnprepareHeader(handle, header);
+        return m_input.Port().UnprepareHeader(handle, header);
     }
     MidiResult InAddBuffer(MidiHandle handle, MidiHeader* header) override {
-        return m_input.AddBuffer(handle, header);
+        return m_input.Port().AddBuffer(handle, header);
     }
-    MidiResult InReset(MidiHandle handle) override { return m_input.Reset(handle); }
-    MidiResult InClose(MidiHandle handle) override { return m_input.Close(handle); }
+    MidiResult InReset(MidiHandle handle) override { return m_input.Port().Reset(handle); }
+    MidiResult InClose(MidiHandle handle) override { return m_input.Port().Close(handle); }
 
     uint32_t OutGetNumDevs() override { return 1; }
     MidiResult OutGetDevCaps(uint32_t device, MidiOutCaps* caps) override;
@@ -75,8 +70,6 @@ private:
 
     Qz4Model m_model; // the simulator's thread only, once constructed
     std::atomic<uint32_t> m_repliesLost{0};
-    mutable std::mutex m_receivedMutex;
-    std::deque<std::vector<uint8_t>> m_received;
 
     // Last: the thread stops before the members its jobs use go away.
     DriverThread m_thread;
