@@ -53,13 +53,14 @@ stop_jackd() {
 }
 trap stop_jackd EXIT
 
-# JACK keeps its servers in a registry of 8 in shared memory. Servers that were killed
-# stay in it, and once it is full no server starts. With no server running at all, the
-# registry holds nothing of value: it is removed and the start tried once more.
 # jack_wait exits 0 either way; it says whether the server runs.
 jackd_running() {
     [ "$(timeout 3 jack_wait -c 2>/dev/null)" = running ]
 }
+
+# JACK keeps its servers in a registry of 8 in shared memory. Servers that were killed
+# stay in it, and once it is full no server starts. With no server running at all, the
+# registry holds nothing of value: it is removed and the start tried once more.
 cleared=no
 while wait_until 10 eval '! jackd_alive || jackd_running'; do
     if jackd_alive; then
