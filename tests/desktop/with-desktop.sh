@@ -23,25 +23,35 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display number itself and writes it to the given descriptor.
+# Xvfb picks a free display number itself and writes it, once it takes clients, to the
+# given descriptor: a pipe, whose line is waited for, or whose end if Xvfb dies first.
+mkfifo "$work/display"
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" \
     >"$work/xvfb.log" 2>&1 &
 server=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$server" 2>/dev/null || break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { cat "$work/xvfb.log" >&2; skip "Xvfb did not start"; }
-export DISPLAY=":$(head -n1 "$work/display")"
+display=""
+read -r -t 10 display <"$work/display"
+[ -n "$display" ] || { cat "$work/xvfb.log" >&2; skip "Xvfb did not start"; }
+export DISPLAY=":$display"
 
+# Runs COMMAND until it succeeds, at most for SECONDS; a tenth of a second between
+# tries only spares the machine, nothing waits for that time.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+# A window manager says that it runs by a property on the root window.
+manager_running() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 manager=$!
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
+wait_until 10 manager_running ||
     { cat "$work/openbox.log" >&2; echo "openbox did not start" >&2; exit 1; }
 
 "$@"

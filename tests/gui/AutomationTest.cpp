@@ -5,7 +5,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -29,15 +28,7 @@ const QString kOleInitFailedLine = QStringLiteral(
     "correct version.\n");
 
 bool WaitUntil(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > kWaitMs) {
-            return false;
-        }
-        QTest::qWait(20);
-    }
-    return true;
+    return QTest::qWaitFor(done, kWaitMs);
 }
 
 QByteArray ReadAll(const QString& path) {

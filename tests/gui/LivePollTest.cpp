@@ -5,6 +5,7 @@
 #include "gui/DemoStart.h"
 #include "gui/SensorChartDlg.h"
 #include "gui/SensorViewDlg.h"
+#include "ports/InputRings.h"
 #include "ports/MidiPortLayer.h"
 #include "render/SensorChart.h"
 #include "sim/Qz4Model.h"
@@ -123,7 +124,11 @@ private slots:
         QCOMPARE(view.m_setupTextPending, 1);
         QCOMPARE(view.m_setupRequested, 1);
         // The replies wait in the rings until a tick decodes them.
-        QTest::qWait(100);
+        Qz4Model box(s.options);
+        const uint32_t replyBytes = static_cast<uint32_t>(
+            box.Respond(kSetupInformationRequest, sizeof kSetupInformationRequest).size() +
+            box.Respond(kCommand2ARequest, sizeof kCommand2ARequest).size());
+        QTRY_COMPARE_WITH_TIMEOUT(ByteWriteCount.load() - ByteReadCount.load(), replyBytes, 5000);
         QCOMPARE(view.m_calibHigh[0], uint8_t{0});
 
         s.f->frame->CommandAction(CommandId::StartTimer)->trigger();
@@ -131,6 +136,8 @@ private slots:
         s.f->frame->CommandAction(CommandId::StopTimer)->trigger();
         const int stoppedAt = view.m_scanCount;
         QCOMPARE(view.m_calibHigh[0], Qz4Model(s.options).CalibHigh(0));
+        // A stopped poll shows only as ticks that do not come, so time must pass: more
+        // than three of its periods.
         QTest::qWait(400);
         QCOMPARE(view.m_scanCount, stoppedAt);
     }

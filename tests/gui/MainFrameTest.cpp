@@ -227,7 +227,11 @@ private slots:
         // An item without a prompt string empties the pane.
         hover(CommandId::MidiInPortSelect, *f.frame);
         QTRY_COMPARE(bar->Message(), QString());
-        QTest::qWait(50);
+        // The frame settles the idle text once the event loop has gone round; a call
+        // queued behind it has run only after that.
+        bool wentRound = false;
+        QTimer::singleShot(0, f.frame.get(), [&wentRound] { wentRound = true; });
+        QTRY_VERIFY(wentRound);
         QCOMPARE(bar->Message(), QString());
         // Nothing highlighted: "Ready".
         QEvent leave(QEvent::Leave);

@@ -31,13 +31,21 @@ jackd_alive() {
     state=$(ps -o stat= -p "$jackd_pid" 2>/dev/null) && [ "${state#Z}" = "$state" ]
 }
 
+# Runs COMMAND until it succeeds, at most for SECONDS; a tenth of a second between
+# tries only spares the machine, nothing waits for that time.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
 stop_jackd() {
     if jackd_alive; then
         kill "$jackd_pid" 2>/dev/null
-        for _ in $(seq 100); do
-            jackd_alive || break
-            sleep 0.1
-        done
+        wait_until 10 eval '! jackd_alive'
         kill -KILL "$jackd_pid" 2>/dev/null
         wait "$jackd_pid" 2>/dev/null
     fi
@@ -45,29 +53,30 @@ stop_jackd() {
 }
 trap stop_jackd EXIT
 
+# jack_wait exits 0 either way; it says whether the server runs.
+jackd_running() {
+    [ "$(timeout 3 jack_wait -c 2>/dev/null)" = running ]
+}
+
 # JACK keeps its servers in a registry of 8 in shared memory. Servers that were killed
 # stay in it, and once it is full no server starts. With no server running at all, the
 # registry holds nothing of value: it is removed and the start tried once more.
 cleared=no
-for _ in $(seq 50); do
-    if ! jackd_alive; then
-        if [ $cleared = no ] && grep -q "Too many servers already active" "$log" &&
-            ! pgrep -x jackd >/dev/null; then
-            echo "$0: JACK's server registry is full of dead servers; clearing it" >&2
-            wait "$jackd_pid" 2>/dev/null
-            rm -f /dev/shm/jack-shm-registry
-            cleared=yes
-            start_jackd
-            continue
-        fi
-        break
-    fi
-    # jack_wait exits 0 either way; it says whether the server runs.
-    if [ "$(timeout 3 jack_wait -c 2>/dev/null)" = running ]; then
+while wait_until 10 eval '! jackd_alive || jackd_running'; do
+    if jackd_alive; then
         "$@"
         exit $?
     fi
-    sleep 0.1
+    if [ $cleared = no ] && grep -q "Too many servers already active" "$log" &&
+        ! pgrep -x jackd >/dev/null; then
+        echo "$0: JACK's server registry is full of dead servers; clearing it" >&2
+        wait "$jackd_pid" 2>/dev/null
+        rm -f /dev/shm/jack-shm-registry
+        cleared=yes
+        start_jackd
+        continue
+    fi
+    break
 done
 
 echo "$0: the JACK server '$name' did not start:" >&2

@@ -68,19 +68,26 @@ protected:
         view.OpenMidiOut();
     }
 
-    // Poll ticks until `done` or, as a bound against a broken build, 10 s.
+    // One tick of the poll and the rest of its period. The period must pass as time:
+    // the program asks for a scan once a period, a faster poll would flood the box with
+    // requests it drops, and a tick while the box is gone shows nothing only if a reply
+    // would have had the time to come.
+    void Tick() {
+        view.OnTimer(1);
+        std::this_thread::sleep_for(kPollPeriod);
+    }
     template <typename Predicate> bool PollUntil(Predicate done) {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!done() && std::chrono::steady_clock::now() < giveUp) {
-            view.OnTimer(1);
-            std::this_thread::sleep_for(kPollPeriod);
-        }
-        return done();
+        return WaitUntil([&] {
+            if (done()) {
+                return true;
+            }
+            Tick();
+            return false;
+        });
     }
     void PollTicks(int ticks) {
         for (int n = 0; n < ticks; ++n) {
-            view.OnTimer(1);
-            std::this_thread::sleep_for(kPollPeriod);
+            Tick();
         }
     }
     bool PollUntilScans(int count) {

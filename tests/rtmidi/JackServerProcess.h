@@ -7,10 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "WaitUntil.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 // A JACK server run by a test that needs to take it away: started with the dummy
 // driver under its own name (no sound card, no realtime rights), killed like a crash,
@@ -63,8 +64,7 @@ private:
     bool WaitUntilReachable() {
         jack_set_error_function([](const char*) {});
         jack_set_info_function([](const char*) {});
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < giveUp) {
+        const auto reachableOrGone = [this] {
             jack_status_t status{};
             if (jack_client_t* client =
                     jack_client_open("wt-test-probe", JackNoStartServer, &status)) {
@@ -74,11 +74,13 @@ private:
             int exited = 0;
             if (waitpid(m_pid, &exited, WNOHANG) == m_pid) {
                 m_pid = -1;
-                return false;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+            return m_pid <= 0;
+        };
+        // A probe is a whole client's opening, so not too often.
+        return WaitUntil(reachableOrGone, std::chrono::seconds(10),
+                         std::chrono::milliseconds(50)) &&
+               m_pid > 0;
     }
 
     std::string m_name;

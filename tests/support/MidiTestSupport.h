@@ -2,6 +2,7 @@
 
 #include "ProcessStateGuard.h"
 #include "TestView.h"
+#include "WaitUntil.h"
 #include "log/MessageLog.h"
 #include "ports/InputRings.h"
 #include "ports/MidiPortLayer.h"
@@ -9,10 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 // What the rings hold that nobody has read yet, without reading it.
@@ -55,19 +54,6 @@ inline std::vector<std::string> LogLines() {
         lines.emplace_back(MessageLog.Line(n));
     }
     return lines;
-}
-
-// Waits for what another thread delivers; the bound only keeps a broken build from
-// hanging, it is no timing target.
-template <typename Predicate> bool WaitUntil(Predicate done) {
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > giveUp) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
 }
 
 // The device services a fixture installs; a test's own bundle of services names its entry.

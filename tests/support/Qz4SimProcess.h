@@ -6,10 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "WaitUntil.h"
+
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -59,20 +60,15 @@ public:
     // The exit status once it has ended by itself, waiting at most `bound`; -1 when it
     // did not exit normally, -2 when it still runs.
     int WaitForExit(std::chrono::milliseconds bound) {
-        const auto giveUp = std::chrono::steady_clock::now() + bound;
-        while (m_pid > 0) {
+        const auto exited = [this] {
             int status = 0;
-            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            if (m_pid > 0 && waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_pid = -1;
                 m_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                break;
             }
-            if (std::chrono::steady_clock::now() > giveUp) {
-                return -2;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return m_status;
+            return m_pid <= 0;
+        };
+        return WaitUntil(exited, bound, std::chrono::milliseconds(1)) ? m_status : -2;
     }
 
     // Returns the exit status, or -1 when it did not exit normally. SIGKILL ends it as
