@@ -31,10 +31,9 @@ isolated() {
     "${enter[@]}" bash -c 'mount -t tmpfs -o size=512m,mode=1777 tmpfs /dev/shm && exec "$@"' \
         isolated "$@"
 }
-# The tests across a real JACK server (rtmidi_over_jack) have failed now and then on a
-# loaded machine, in code of the RtMidi input that is to be reworked: a stalled reply
-# under the sanitizers, once a crash. Until then a failed test gets one more run, on its
-# own, and both runs stay in the log.
+# A test across a real JACK server (CliAcrossJack) still fails now and then on a loaded
+# machine, when JACK drops a reply, so a failed test gets one more run, on its own, and
+# both runs stay in the log.
 run_tests() {
     isolated ctest --output-on-failure --timeout 300 -j"$jobs" "$@" && return
     echo "=== once more, each test that failed above, on its own" >&2
