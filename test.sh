@@ -32,7 +32,7 @@ isolated() {
         isolated "$@"
 }
 # A test across a real JACK server (CliAcrossJack) still fails now and then on a loaded
-# machine, when JACK drops a reply, so a failed test gets one more run, on its own, and
+# machine, with fewer scans than it asks for, so a failed test gets one more run, on its own, and
 # both runs stay in the log.
 run_tests() {
     isolated ctest --output-on-failure --timeout 300 -j"$jobs" "$@" && return
