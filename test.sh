@@ -32,8 +32,8 @@ isolated() {
         isolated "$@"
 }
 # A test across a real JACK server (CliAcrossJack) still fails now and then on a loaded
-# machine, with fewer scans than it asks for, so a failed test gets one more run, on its own, and
-# both runs stay in the log.
+# machine, with fewer scans than it asks for, so a failed test gets one more run, on its
+# own, and both runs stay in the log.
 run_tests() {
     isolated ctest --output-on-failure --timeout 300 -j"$jobs" "$@" && return
     echo "=== once more, each test that failed above, on its own" >&2
