@@ -34,16 +34,7 @@ read -r -t 10 display <"$work/display"
 [ -n "$display" ] || { cat "$work/xvfb.log" >&2; skip "Xvfb did not start"; }
 export DISPLAY=":$display"
 
-# Runs COMMAND until it succeeds, at most for SECONDS; a tenth of a second between
-# tries only spares the machine, nothing waits for that time.
-wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.1
-    done
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../support/wait-until.sh"
 
 # A window manager says that it runs by a property on the root window.
 manager_running() {

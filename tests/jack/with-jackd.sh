@@ -31,16 +31,7 @@ jackd_alive() {
     state=$(ps -o stat= -p "$jackd_pid" 2>/dev/null) && [ "${state#Z}" = "$state" ]
 }
 
-# Runs COMMAND until it succeeds, at most for SECONDS; a tenth of a second between
-# tries only spares the machine, nothing waits for that time.
-wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.1
-    done
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../support/wait-until.sh"
 
 stop_jackd() {
     if jackd_alive; then
