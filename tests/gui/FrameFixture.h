@@ -1,11 +1,10 @@
 #pragma once
 
+#include "ProcessStateGuard.h"
 #include "gui/MainFrame.h"
 #include "gui/ProfileSettings.h"
 #include "gui/WinTesselTestDoc.h"
 #include "gui/WinTesselTestView.h"
-#include "log/MessageLog.h"
-#include "ports/InputRings.h"
 
 #include <QTest>
 
@@ -18,9 +17,9 @@ struct FrameFixture {
     std::unique_ptr<CMainFrame> frame;
 
     FrameFixture() {
-        MessageLog.SetObserver(nullptr);
-        MessageLog.Clear();
-        ResetInputRings();
+        // The state a fresh program starts with; the device services stay those the
+        // test's own guard installed.
+        ProcessStateGuard::Reset();
         document = std::make_unique<CWinTesselTestDoc>();
         frame = std::make_unique<CMainFrame>(*document, profile);
         frame->OnCreate();

@@ -1,12 +1,11 @@
 #include "gui/StripStatsDlg.h"
 #include "ExampleTexts.h"
 #include "FrameFixture.h"
+#include "ProcessStateGuard.h"
 #include "ReceivedScans.h"
 #include "TestView.h"
 #include "gui/CommandIds.h"
 #include "gui/DialogUnits.h"
-#include "log/MessageLog.h"
-#include "ports/InputRings.h"
 #include "scanner/ScannerView.h"
 
 #include <QAction>
@@ -22,6 +21,7 @@
 
 #include <iterator>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -59,6 +59,7 @@ class StripStatsDlgTest : public QObject {
     Q_OBJECT
 
 private:
+    std::optional<ProcessStateGuard> m_state;
     std::unique_ptr<TestView> m_view;
     std::unique_ptr<CStripStatsDlg> m_dlg;
 
@@ -73,14 +74,14 @@ private:
 
 private slots:
     void init() {
-        MessageLog.Clear();
-        ResetInputRings();
+        m_state.emplace();
         m_view = std::make_unique<TestView>();
         m_dlg = std::make_unique<CStripStatsDlg>(m_view.get());
     }
     void cleanup() {
         m_dlg.reset();
         m_view.reset();
+        m_state.reset();
     }
 
     void layoutFollowsTemplate103InDialogUnits() {
