@@ -1,8 +1,5 @@
 # Warnings, floating-point contraction and sanitizers for every target of the project.
 
-# GCC's -Wconversion leaves out sign conversions in C++, and -Wsign-conversion stays off:
-# it warns at about 150 places, most where the QZ4 model and the tests index their
-# arrays with int sensor and byte numbers, and a cast at each would be noise.
 add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wold-style-cast)
 if(WT_WERROR)
     add_compile_options(-Werror)

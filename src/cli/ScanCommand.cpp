@@ -115,9 +115,11 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
         OpenSessionPorts(view, devices.inputs, input, devices.outputs, output);
     if (failure != SessionPortFailure::None) {
         const bool inputFailed = failure == SessionPortFailure::Input;
-        PrintError(
-            std::string("can't open the ") + (inputFailed ? "input" : "output") + " device '" +
-            EscapedDeviceName(inputFailed ? devices.inputs[input] : devices.outputs[output]) + "'");
+        PrintError(std::string("can't open the ") + (inputFailed ? "input" : "output") +
+                   " device '" +
+                   EscapedDeviceName(inputFailed ? devices.inputs[static_cast<size_t>(input)]
+                                                 : devices.outputs[static_cast<size_t>(output)]) +
+                   "'");
         ClosePorts(view);
         PrintDeviceList(devices, unavailableReason);
         PrintLog(log);
@@ -147,7 +149,8 @@ ExitStatus RunScanOn(MidiServices& services, const std::string& unavailableReaso
     ExitStatus status = ProduceOutput(view, log, request);
     const int32_t errors = MidiErrorCount - errorsBefore;
     if (errors != 0) {
-        PrintError("the input device '" + EscapedDeviceName(devices.inputs[input]) + "' reported " +
+        PrintError("the input device '" +
+                   EscapedDeviceName(devices.inputs[static_cast<size_t>(input)]) + "' reported " +
                    std::to_string(errors) + (errors == 1 ? " MIDI error" : " MIDI errors") +
                    " during the scan (see the log)");
         status = MoreSevere(status, ExitStatus::Device);

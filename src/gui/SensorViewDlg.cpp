@@ -64,8 +64,9 @@ public:
         const QStringList lines = text.split(QLatin1Char('\n'));
         for (int i = 0; i < kLines; ++i) {
             const QString line = i < lines.size() ? lines[i] : QString();
-            if (line != m_lines[i]) {
-                m_lines[i] = line;
+            QString& shown = m_lines[static_cast<size_t>(i)];
+            if (line != shown) {
+                shown = line;
                 update(LineRect(i));
             }
         }
@@ -76,7 +77,8 @@ protected:
         QPainter painter(this);
         for (int i = 0; i < kLines; ++i) {
             if (event->region().intersects(LineRect(i))) {
-                painter.drawText(LineRect(i), Qt::AlignLeft | Qt::AlignVCenter, m_lines[i]);
+                painter.drawText(LineRect(i), Qt::AlignLeft | Qt::AlignVCenter,
+                                 m_lines[static_cast<size_t>(i)]);
             }
         }
     }

@@ -280,7 +280,7 @@ void CStripStatsDlg::reject() {
 void CStripStatsDlg::OnCopyStats() {
     const std::string text = CopyStats();
     const std::vector<std::string>& lines = HistogramLines();
-    for (size_t n = m_list->count(); n < lines.size(); ++n) {
+    for (auto n = static_cast<size_t>(m_list->count()); n < lines.size(); ++n) {
         m_list->addItem(FromLatin1(lines[n]));
     }
     // Without a clipboard to be had, it is left as it was.

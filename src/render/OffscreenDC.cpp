@@ -144,7 +144,7 @@ void COffscreenDC::FillBackground() {
         const size_t bytes = static_cast<size_t>(clip.width()) * sizeof(uint32_t);
         uchar* first = m_direct.bits + clip.top() * m_direct.stride + clip.left() * 4;
         if (bytes == static_cast<size_t>(m_direct.stride)) {
-            std::memset(first, kBackgroundByte, bytes * clip.height());
+            std::memset(first, kBackgroundByte, bytes * static_cast<size_t>(clip.height()));
         } else {
             for (int y = 0; y < clip.height(); ++y) {
                 std::memset(first + y * m_direct.stride, kBackgroundByte, bytes);

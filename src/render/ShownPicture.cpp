@@ -28,7 +28,7 @@ QRegion ShownPicture::TiledRegion(const std::vector<ViewRect>& areas, const QRec
         return {};
     }
     std::vector<uint8_t>& touched = m_touched;
-    touched.assign(static_cast<size_t>(columns) * rows, 0);
+    touched.assign(static_cast<size_t>(columns) * static_cast<size_t>(rows), 0);
     for (const ViewRect& a : areas) {
         const int left = std::max(a.left, bounds.left()) - bounds.left();
         const int top = std::max(a.top, bounds.top()) - bounds.top();
@@ -45,7 +45,8 @@ QRegion ShownPicture::TiledRegion(const std::vector<ViewRect>& areas, const QRec
     std::vector<QRect>& runs = m_runs;
     runs.clear();
     for (int row = 0; row < rows; ++row) {
-        const uint8_t* tiles = touched.data() + static_cast<size_t>(row) * columns;
+        const uint8_t* tiles =
+            touched.data() + static_cast<size_t>(row) * static_cast<size_t>(columns);
         for (int column = 0; column < columns;) {
             if (tiles[column] == 0) {
                 ++column;

@@ -56,7 +56,9 @@ private:
     static constexpr int kSlotBits = 4;
     static_assert(1 << kSlotBits == kMaxOpenPorts);
     static int SlotOf(MidiHandle handle) { return handle & (kMaxOpenPorts - 1); }
-    MidiHandle NewHandle(int slot) { return ++m_generation << kSlotBits | slot; }
+    MidiHandle NewHandle(int slot) {
+        return ++m_generation << kSlotBits | static_cast<MidiHandle>(slot);
+    }
 
     RtMidiInputPort* Input(MidiHandle handle) const;
     RtMidiOutputPort* Output(MidiHandle handle) const;

@@ -156,7 +156,7 @@ void PictureRecord::IndexReaches() const {
             continue;
         }
         for (int column = first; column <= last; ++column) {
-            m_columns[column].push_back(static_cast<uint32_t>(i));
+            m_columns[static_cast<size_t>(column)].push_back(static_cast<uint32_t>(i));
         }
     }
     m_indexed = true;
@@ -201,7 +201,7 @@ void PictureRecord::Replay(ViewCanvas& canvas, const ViewRect& area) const {
     }
     // Every call reaching into the area is in its column's list or among the wide ones;
     // both lists are in drawing order, so merging them keeps it.
-    const std::vector<uint32_t>& narrow = m_columns[column];
+    const std::vector<uint32_t>& narrow = m_columns[static_cast<size_t>(column)];
     auto n = narrow.begin();
     auto w = m_wide.begin();
     while (n != narrow.end() || w != m_wide.end()) {

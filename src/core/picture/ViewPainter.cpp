@@ -47,7 +47,8 @@ void PaintNormalisedRow(const ScannerState& state, ViewCanvas& canvas) {
         const int x = SensorLeft(i);
         const int s =
             NormalisedHeight(state.m_values[i], state.m_calibLow[i], state.m_calibHigh[i]);
-        canvas.SelectBrush(state.m_failingSensors[i] ? kRedBrush : kWhiteBrush);
+        canvas.SelectBrush(state.m_failingSensors[static_cast<size_t>(i)] ? kRedBrush
+                                                                          : kWhiteBrush);
         canvas.Rectangle({x, kColumnTop, x + 8, kColumnFoot});
         canvas.SelectBrush(kGreenBrush);
         canvas.Rectangle({x, kColumnFoot - 6 - s, x + 8, kColumnFoot - s});

@@ -52,7 +52,9 @@ private:
 
     // A composite handle is the backend's handle shifted left by one, with the backend
     // in the lowest bit: decoded without a lookup, so inside the callback too.
-    static MidiHandle Encode(MidiHandle inner, int backend) { return inner << 1 | backend; }
+    static MidiHandle Encode(MidiHandle inner, int backend) {
+        return inner << 1 | static_cast<MidiHandle>(backend);
+    }
     MidiServices& Backend(MidiHandle handle) const { return handle & 1 ? m_second : m_first; }
     static MidiHandle Inner(MidiHandle handle) { return handle >> 1; }
 

@@ -32,12 +32,12 @@ bool IsRequest(const uint8_t* request, size_t size, uint8_t command, size_t expe
 Qz4Model::Qz4Model(const SimulatorOptions& options)
     : m_sensors(std::clamp(options.sensors, 0, SimulatorOptions::kMaxSensors)),
       m_random(options.seed), m_still(options.still) {
-    const int modelled = std::max(m_sensors, kCalibratedSensors);
+    const auto modelled = static_cast<size_t>(std::max(m_sensors, kCalibratedSensors));
     m_low.resize(modelled);
     m_high.resize(modelled);
     m_rest.resize(modelled);
     m_keys.resize(modelled);
-    for (int j = 0; j < modelled; ++j) {
+    for (size_t j = 0; j < modelled; ++j) {
         m_low[j] = static_cast<uint8_t>(16 + RandomBelow(24));
         m_high[j] = static_cast<uint8_t>(200 + RandomBelow(40));
         m_rest[j] =
@@ -46,7 +46,8 @@ Qz4Model::Qz4Model(const SimulatorOptions& options)
     for (const SensorFault& fault : options.faults) {
         // Seeded by the sensor and the faults before it on the same sensor, not by its
         // place in the list: naming another sensor's fault first changes nothing here.
-        uint64_t random = options.seed ^ (0xD1B54A32D192ED03ull * (fault.sensor + 1ull));
+        uint64_t random =
+            options.seed ^ (0xD1B54A32D192ED03ull * (static_cast<uint64_t>(fault.sensor) + 1));
         for (const PlayedFault& earlier : m_faults) {
             random += earlier.fault.sensor == fault.sensor ? 0x8CB92BA72F3D8DD7ull : 0;
         }
@@ -65,12 +66,13 @@ uint64_t Qz4Model::NextRandom(uint64_t& state) {
 }
 
 int Qz4Model::RandomBelow(int bound) {
-    return static_cast<int>(NextRandom(m_random) % bound);
+    return static_cast<int>(NextRandom(m_random) % static_cast<uint64_t>(bound));
 }
 
 uint8_t Qz4Model::SensorValue(int sensor) {
-    Key& key = m_keys[sensor];
-    int value = m_rest[sensor];
+    const auto at = static_cast<size_t>(sensor);
+    Key& key = m_keys[at];
+    int value = m_rest[at];
     if (key.pressedAt < 0 && RandomBelow(kPressChance) == 0) {
         key.pressedAt = m_step;
         key.holdSteps = 5 + RandomBelow(26);
@@ -79,7 +81,7 @@ uint8_t Qz4Model::SensorValue(int sensor) {
         const int since = m_step - key.pressedAt;
         const int total = 2 * kRampSteps + key.holdSteps;
         const int depth = std::min({since + 1, kRampSteps, total - since});
-        const int bottom = m_low[sensor] + 3;
+        const int bottom = m_low[at] + 3;
         // Held still, a key goes through its motion unseen: its draws stay those of a
         // moving key, and so the noise of every sensor stays the same.
         value -= m_still ? 0 : (value - bottom) * depth / kRampSteps;
@@ -90,8 +92,8 @@ uint8_t Qz4Model::SensorValue(int sensor) {
     static constexpr int kNoise[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0,  0,  0,  0,  0, 0,
                                        0, 0, 0, 0, 1, 1, 1, 1, 1, -1, -1, -1, -1, -1, 2, -2};
     value += kNoise[RandomBelow(32)];
-    return FaultyValue(
-        sensor, static_cast<uint8_t>(std::clamp(value, int{m_low[sensor]}, int{m_high[sensor]})));
+    return FaultyValue(sensor,
+                       static_cast<uint8_t>(std::clamp(value, int{m_low[at]}, int{m_high[at]})));
 }
 
 uint8_t Qz4Model::FaultyValue(int sensor, uint8_t value) {
@@ -104,7 +106,9 @@ uint8_t Qz4Model::FaultyValue(int sensor, uint8_t value) {
         if (played.fault.kind == SensorFault::Kind::Stuck) {
             faulty = amount;
         } else {
-            faulty += static_cast<int>(NextRandom(played.random) % (2 * amount + 1)) - amount;
+            faulty += static_cast<int>(NextRandom(played.random) %
+                                       static_cast<uint64_t>(2 * amount + 1)) -
+                      amount;
         }
         faulty = std::clamp(faulty, 0, 255);
     }
@@ -114,14 +118,15 @@ uint8_t Qz4Model::FaultyValue(int sensor, uint8_t value) {
 // Each packet is sized first and then filled by position: the positions are what the
 // receiver reads.
 std::vector<uint8_t> Qz4Model::ScanPacket() {
-    std::vector<uint8_t> packet(3 + 2 * m_sensors + 1);
+    std::vector<uint8_t> packet(static_cast<size_t>(3 + 2 * m_sensors + 1));
     packet[0] = kSysexStart;
     packet[1] = kDeviceByte;
     packet[2] = kScanPacketCommand;
     for (int j = 0; j < m_sensors; ++j) {
         const uint8_t value = SensorValue(j);
-        packet[3 + 2 * j] = value >> 4; // scan values put the high nibble first
-        packet[4 + 2 * j] = value & 0x0F;
+        const auto at = static_cast<size_t>(3 + 2 * j);
+        packet[at] = value >> 4; // scan values put the high nibble first
+        packet[at + 1] = value & 0x0F;
     }
     packet.back() = kSysexEnd;
     ++m_step;
@@ -142,7 +147,7 @@ std::vector<uint8_t> Qz4Model::SetupTextPacket() const {
 std::vector<uint8_t> Qz4Model::SetupInformationPacket() const {
     std::vector<int> words(kSetupWords, 0);
     words[0] = kCalibratedSensors;
-    for (int j = 0; j < kCalibratedSensors; ++j) {
+    for (size_t j = 0; j < size_t{kCalibratedSensors}; ++j) {
         words[12 + j] = m_high[j];
         words[kCalibratedSensors + 56 + j] = m_low[j];
     }
@@ -151,7 +156,7 @@ std::vector<uint8_t> Qz4Model::SetupInformationPacket() const {
     packet[0] = kSysexStart;
     packet[1] = kDeviceByte;
     packet[2] = kSetupInformationPacketCommand;
-    for (int w = 0; w < kSetupWords; ++w) {
+    for (size_t w = 0; w < size_t{kSetupWords}; ++w) {
         packet[12 + 2 * w] = words[w] & 0x0F; // setup words put the low nibble first
         packet[13 + 2 * w] = (words[w] >> 4) & 0x0F;
     }

@@ -29,8 +29,8 @@ public:
 
     int Sensors() const { return m_sensors; }
     // For 0 <= sensor < max(Sensors(), kCalibratedSensors).
-    uint8_t CalibLow(int sensor) const { return m_low[sensor]; }
-    uint8_t CalibHigh(int sensor) const { return m_high[sensor]; }
+    uint8_t CalibLow(int sensor) const { return m_low[static_cast<size_t>(sensor)]; }
+    uint8_t CalibHigh(int sensor) const { return m_high[static_cast<size_t>(sensor)]; }
     // The setup text carried by the setup-text packet, without a line feed.
     const char* SetupText() const { return m_setupText; }
 

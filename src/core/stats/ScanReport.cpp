@@ -133,7 +133,8 @@ std::string BuildScanReport() {
     }
     StripStats();
     const StripStatsWorkArea& w = StripStatsWork;
-    text.reserve(text.size() + 400 + static_cast<size_t>(w.N) * (60 + 4 * w.S) + 900);
+    text.reserve(text.size() + 400 + static_cast<size_t>(w.N) * static_cast<size_t>(60 + 4 * w.S) +
+                 900);
     ReportWriter out(text);
     AppendSummary(out, w);
     AppendSensorLines(out, w);
