@@ -587,9 +587,17 @@ private slots:
         const QString frame = WaitForWindow(QStringLiteral("Untitled - WinTesselTest"));
         QVERIFY2(!frame.isEmpty(), qPrintable(program.Errors()));
         QVERIFY(WaitUntilActive(frame));
-        const QImage first = Grab(frame);
+        // The demo polls from the start, so the window never holds still: what the step
+        // waits for is the whole view painted in it.
+        QImage first;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                first = Grab(frame);
+                const auto [top, bottom] = ViewRows(first);
+                return bottom - top + 1 >= kPictureHeight;
+            },
+            5000));
         const auto [viewTop, viewBottom] = ViewRows(first);
-        QVERIFY(viewBottom - viewTop + 1 >= kPictureHeight);
         const MenuBarLayout menu(first.width());
         const QPoint restingPlace(first.width() / 2, first.height() - 4);
         Xdotool({"mousemove", "--sync", "--window", frame, QString::number(restingPlace.x()),
